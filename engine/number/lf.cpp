@@ -1,0 +1,133 @@
+#include "engine/number/lf.h"
+
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "engine/number/lf_exception.h"
+
+namespace tallix {
+
+int prec_digits = 20000;
+int prec_limbs = 20000 / LIMB_DIGITS + 2;
+
+void set_precision(int digits) {
+    prec_digits = digits;
+    prec_limbs = digits / LIMB_DIGITS + 2;
+}
+
+lf::lf(const char* text) { parse(text); }
+
+lf::lf(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.15g", value);
+    parse(text);
+}
+
+lf::lf(const lf& other) { assign(&other); }
+
+lf::lf(lf&& other) noexcept : len(other.len), exp(other.exp), limbs(other.limbs) {
+    other.len = 0;
+    other.exp = 0;
+    other.limbs = nullptr;
+}
+
+lf& lf::operator=(const lf& other) {
+    assign(&other);
+    return *this;
+}
+
+lf& lf::operator=(lf&& other) noexcept {
+    if (this != &other) {
+        delete[] limbs;
+        len = other.len;
+        exp = other.exp;
+        limbs = other.limbs;
+        other.len = 0;
+        other.exp = 0;
+        other.limbs = nullptr;
+    }
+    return *this;
+}
+
+lf::~lf() { delete[] limbs; }
+
+void lf::set_zero() {
+    delete[] limbs;
+    limbs = nullptr;
+    len = 0;
+    exp = 0;
+}
+
+void lf::reserve_for(int64_t count) {
+    if (limbs != nullptr && size() >= count) return;
+    delete[] limbs;
+    limbs = nullptr;  // stays consistent if the allocation throws
+    len = 0;
+    limbs = new int32_t[count];
+}
+
+void lf::assign(const lf* other) {
+    if (other == this) return;
+    if (other == nullptr || other->len == 0) {
+        set_zero();
+        return;
+    }
+    int32_t n = other->size();
+    reserve_for(n);
+    std::memcpy(limbs, other->limbs, sizeof(int32_t) * n);
+    len = other->len;
+    exp = other->exp;
+}
+
+namespace {
+
+int32_t checked_exponent(int64_t limb_exp) {
+    if (limb_exp > std::numeric_limits<int32_t>::max() ||
+        limb_exp < std::numeric_limits<int32_t>::min())
+        raise(errors::overflow);
+    return static_cast<int32_t>(limb_exp);
+}
+
+}  // namespace
+
+void lf::normalize(int sign, int64_t limb_exp, const int32_t* buffer, int64_t count) {
+    while (count > 0 && buffer[0] == 0) {
+        ++buffer;
+        --count;
+        --limb_exp;
+    }
+    bool round_up = false;
+    if (count > prec_limbs) {
+        round_up = buffer[prec_limbs] >= LIMB_BASE / 2;
+        count = prec_limbs;
+        // A carry turns trailing 999999999 limbs into zeros, which are dropped.
+        if (round_up) {
+            while (count > 0 && buffer[count - 1] == LIMB_BASE - 1) --count;
+        }
+        if (round_up && count == 0) {
+            int32_t e = checked_exponent(limb_exp + 1);
+            reserve_for(1);
+            limbs[0] = 1;
+            len = sign;
+            exp = e;
+            return;
+        }
+    }
+    if (!round_up) {
+        while (count > 0 && buffer[count - 1] == 0) --count;
+        if (count == 0) {
+            set_zero();
+            return;
+        }
+    }
+    int32_t e = checked_exponent(limb_exp);
+    reserve_for(count);
+    // The buffer may be this value's own array; memmove keeps that safe.
+    std::memmove(limbs, buffer, sizeof(int32_t) * count);
+    if (round_up) limbs[count - 1] += 1;
+    len = static_cast<int32_t>(sign * count);
+    exp = e;
+}
+
+}  // namespace tallix

@@ -1,0 +1,72 @@
+#include "engine/number/limbs.h"
+
+#include "engine/number/precision.h"
+
+namespace tallix {
+
+int32_t add_limbs(int32_t* r, const int32_t* s, int n) {
+    int32_t carry = 0;
+    for (int i = n - 1; i >= 0; --i) {
+        int32_t t = r[i] + s[i] + carry;  // below 2 × 10^9 + 1: fits
+        carry = t >= LIMB_BASE;
+        r[i] = carry ? t - LIMB_BASE : t;
+    }
+    return carry;
+}
+
+int32_t subtract_limbs(int32_t* r, const int32_t* s, int n) {
+    int32_t borrow = 0;
+    for (int i = n - 1; i >= 0; --i) {
+        int32_t t = r[i] - borrow - s[i] + LIMB_BASE;
+        borrow = t < LIMB_BASE;
+        r[i] = borrow ? t : t - LIMB_BASE;
+    }
+    return borrow;
+}
+
+int32_t addmul_limbs(int32_t* r, const int32_t* s, int n, int32_t m) {
+    if (m == 0) return 0;
+    uint64_t carry = 0;
+    for (int i = n - 1; i >= 0; --i) {
+        uint64_t t = static_cast<uint64_t>(s[i]) * static_cast<uint64_t>(m) +
+                     static_cast<uint64_t>(r[i]) + carry;
+        carry = t / LIMB_BASE;
+        r[i] = static_cast<int32_t>(t - carry * LIMB_BASE);
+    }
+    return static_cast<int32_t>(carry);
+}
+
+int32_t submul_limbs(int32_t* r, const int32_t* s, int n, int32_t m) {
+    if (m == 0) return 0;
+    int64_t carry = 0;
+    for (int i = n - 1; i >= 0; --i) {
+        int64_t t = static_cast<int64_t>(s[i]) * m + carry;
+        int64_t high = t / LIMB_BASE;
+        int64_t u = r[i] - (t - high * LIMB_BASE) + LIMB_BASE;
+        int64_t over = u >= LIMB_BASE;
+        r[i] = static_cast<int32_t>(over ? u - LIMB_BASE : u);
+        carry = high + 1 - over;
+    }
+    return static_cast<int32_t>(carry);
+}
+
+int32_t div_step(int32_t* u, const int32_t* v, int n) {
+    int64_t num = static_cast<int64_t>(u[0]) * LIMB_BASE + u[1];
+    if (n == 1) {
+        int64_t q = num / v[0];
+        int64_t rem = num - q * v[0];
+        u[0] = static_cast<int32_t>(rem / LIMB_BASE);
+        u[1] = static_cast<int32_t>(rem % LIMB_BASE);
+        return static_cast<int32_t>(q);
+    }
+    int64_t q = u[0] == v[0] ? LIMB_BASE - 1 : num / v[0];
+    while (static_cast<int64_t>(v[1]) * q > (num - q * v[0]) * LIMB_BASE + u[2]) --q;
+    int32_t borrow = submul_limbs(u + 1, v, n, static_cast<int32_t>(q));
+    int32_t t = u[0];
+    u[0] = t - borrow;
+    if (borrow == t) return static_cast<int32_t>(q);
+    u[0] += add_limbs(u + 1, v, n);
+    return static_cast<int32_t>(q - 1);
+}
+
+}  // namespace tallix
