@@ -132,7 +132,7 @@ char* lf::format(char* out) const {
             if (k >= 0) {
                 ++s[k];
             } else {
-                s = "1";
+                s.assign(1, '1');
                 ++e;
             }
         }
