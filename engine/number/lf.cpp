@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/number/interrupt.h"
 #include "engine/number/lf_exception.h"
 
 namespace tallix {
@@ -92,6 +93,9 @@ int32_t checked_exponent(int64_t limb_exp) {
 }  // namespace
 
 void lf::normalize(int sign, int64_t limb_exp, const int32_t* buffer, int64_t count) {
+    // Every arithmetic result passes here, so this is where a long
+    // evaluation notices that the user asked it to stop.
+    check_stop_request();
     while (count > 0 && buffer[0] == 0) {
         ++buffer;
         --count;
