@@ -128,7 +128,7 @@ void lf::normalize(int sign, int64_t limb_exp, const int32_t* buffer, int64_t co
     int32_t e = checked_exponent(limb_exp);
     reserve_for(count);
     // The buffer may be this value's own array; memmove keeps that safe.
-    std::memmove(limbs, buffer, sizeof(int32_t) * count);
+    std::memmove(limbs, buffer, sizeof(int32_t) * static_cast<uint32_t>(count));
     if (round_up) limbs[count - 1] += 1;
     len = static_cast<int32_t>(sign * count);
     exp = e;
