@@ -1,0 +1,13 @@
+#include "engine/language/temp_list.h"
+
+namespace tallix {
+
+std::vector<std::unique_ptr<Node>> temp_list;
+
+void release_temporaries() {
+    for (auto& node : temp_list)
+        node.reset();
+    temp_list.clear();
+}
+
+}  // namespace tallix
