@@ -1,0 +1,54 @@
+#include "about_dialog.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tallix {
+
+namespace {
+
+// The window icon the application carries, or the bitmap itself when none was set.
+QIcon program_icon() {
+    const QIcon icon = QApplication::windowIcon();
+    if (!icon.isNull()) return icon;
+    return QIcon(QStringLiteral(":/icons/tallix-32.png"));
+}
+
+}  // namespace
+
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Tallixについて"));
+
+    auto* icon = new QLabel(this);
+    icon->setObjectName("icon");
+    icon->setPixmap(program_icon().pixmap(32, 32));
+
+    auto* text = new QLabel(QStringLiteral("Tallix Version 1.12"), this);
+    text->setObjectName("version");
+
+    auto* ok = new QPushButton(QStringLiteral("了解"), this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(icon, 0, Qt::AlignTop);
+    row->addSpacing(12);
+    row->addWidget(text, 1, Qt::AlignVCenter);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addStretch();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+}  // namespace tallix

@@ -1,0 +1,228 @@
+#include "options_dialog.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
+
+namespace tallix {
+
+namespace {
+
+enum ModifierBit { kAlt = 1, kCtrl = 2, kShift = 4, kWin = 8 };
+
+// Only ASCII letters change case: a non-ASCII letter must never become one of A..Z and slip
+// through the check below (U+017F, the long s, upper-cases to a plain S).
+QByteArray ascii_upper(const QString& text) {
+    QByteArray bytes = text.toUtf8();
+    for (char& c : bytes) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return bytes;
+}
+
+bool bytes_less(const QByteArray& a, const QByteArray& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return uchar(x) < uchar(y); });
+}
+
+QLabel* buddy_label(const QString& text, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+}  // namespace
+
+bool key_text_acceptable(const QString& keyText) {
+    const QByteArray key = ascii_upper(keyText);
+    return !bytes_less(key, "A") && !bytes_less("Z", key);
+}
+
+int leading_integer(const QString& text) {
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        value = std::min<long long>(value * 10 + (text[i].unicode() - u'0'), 1LL + INT_MAX);
+    }
+    if (negative) value = -value;
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+QString hotkey_taken_message() {
+    return QStringLiteral("指定された呼び出しキーは既に使われています。");
+}
+
+OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("オプション"));
+
+    precEdit_ = new QLineEdit(this);
+    precEdit_->setObjectName("precision");
+    precEdit_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression("[0-9]*"), precEdit_));
+    precEdit_->setMaximumWidth(precEdit_->fontMetrics().horizontalAdvance("0") * 8);
+
+    auto* precision = new QGroupBox(QStringLiteral("精度"), this);
+    auto* precRow = new QHBoxLayout;
+    precRow->addWidget(buddy_label(QStringLiteral("精度(&P)："), precEdit_, precision));
+    precRow->addWidget(new QLabel(QStringLiteral("10進で"), precision));
+    precRow->addWidget(precEdit_);
+    precRow->addWidget(new QLabel(QStringLiteral("桁（6～2,000）"), precision));
+    precRow->addStretch();
+    auto* note =
+        new QLabel(QStringLiteral("精度を上げたときは，Tallixを再起動してください。"), precision);
+    note->setWordWrap(true);
+    auto* precLayout = new QVBoxLayout(precision);
+    precLayout->addLayout(precRow);
+    precLayout->addWidget(note);
+
+    auto* hotkey = new QGroupBox(QStringLiteral("呼び出しキー（ホットキー）"), this);
+    altBox_ = new QCheckBox(QStringLiteral("Alt"), hotkey);
+    ctrlBox_ = new QCheckBox(QStringLiteral("Ctrl"), hotkey);
+    shiftBox_ = new QCheckBox(QStringLiteral("Shift"), hotkey);
+    winBox_ = new QCheckBox(QStringLiteral("Win"), hotkey);
+    keyEdit_ = new QLineEdit(hotkey);
+    keyEdit_->setObjectName("key");
+    keyEdit_->setMaximumWidth(precEdit_->maximumWidth());
+    auto* modifierRow = new QHBoxLayout;
+    for (QCheckBox* box : {altBox_, ctrlBox_, shiftBox_, winBox_})
+        modifierRow->addWidget(box);
+    modifierRow->addStretch();
+    auto* keyRow = new QHBoxLayout;
+    keyRow->addWidget(buddy_label(QStringLiteral("図形キー(&G)："), keyEdit_, hotkey));
+    keyRow->addWidget(keyEdit_);
+    keyRow->addStretch();
+    auto* hotkeyLayout = new QVBoxLayout(hotkey);
+    hotkeyLayout->addLayout(modifierRow);
+    hotkeyLayout->addLayout(keyRow);
+
+    applyButton_ = new QPushButton(QStringLiteral("適用(&A)"), this);
+    applyButton_->setDefault(true);
+    cancelButton_ = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    cancelButton_->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(applyButton_);
+    buttons->addWidget(cancelButton_);
+    buttons->addStretch();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(precision);
+    layout->addWidget(hotkey);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    setTabOrder(precEdit_, altBox_);
+    setTabOrder(altBox_, ctrlBox_);
+    setTabOrder(ctrlBox_, shiftBox_);
+    setTabOrder(shiftBox_, winBox_);
+    setTabOrder(winBox_, keyEdit_);
+    setTabOrder(keyEdit_, applyButton_);
+    setTabOrder(applyButton_, cancelButton_);
+
+    connect(applyButton_, &QPushButton::clicked, this, &OptionsDialog::accept);
+    connect(cancelButton_, &QPushButton::clicked, this, &OptionsDialog::reject);
+    connect(precEdit_, &QLineEdit::textChanged, this, &OptionsDialog::validate);
+    connect(keyEdit_, &QLineEdit::textChanged, this, &OptionsDialog::validate);
+    for (QCheckBox* box : {altBox_, ctrlBox_, shiftBox_, winBox_})
+        connect(box, &QCheckBox::toggled, this, &OptionsDialog::validate);
+}
+
+int OptionsDialog::exec() {
+    initialise();
+    return QDialog::exec();
+}
+
+void OptionsDialog::initialise() {
+    alt = hotKeyMod & kAlt;
+    ctrl = hotKeyMod & kCtrl;
+    shift = hotKeyMod & kShift;
+    win = hotKeyMod & kWin;
+    // A stored key outside printable ASCII (a hand-edited store) shows as an empty key box
+    // rather than as a control character.
+    keyText = hotKeyChar > ' ' && hotKeyChar < 127 ? QString(QChar(hotKeyChar)) : QString();
+    precText = QString::number(maxPrec);
+    transfer(Direction::ToControls);
+    validate();
+    precEdit_->setFocus();
+    precEdit_->selectAll();
+}
+
+void OptionsDialog::accept() {
+    transfer(Direction::FromControls);
+    hotKeyMod = alt * kAlt + ctrl * kCtrl + shift * kShift + win * kWin;
+    const QByteArray key = ascii_upper(keyText);
+    hotKeyChar = key.isEmpty() ? 0 : static_cast<unsigned char>(key[0]);
+    // maxPrec already holds what the last validation read from the precision text.
+    QDialog::accept();
+}
+
+void OptionsDialog::validate() {
+    transfer(Direction::FromControls);
+    hotKeyMod = alt * kAlt + ctrl * kCtrl + shift * kShift + win * kWin;
+    maxPrec = leading_integer(precText);
+    applyButton_->setEnabled(hotKeyMod != 0 && key_text_acceptable(keyText) &&
+                             maxPrec >= kMinPrecision && maxPrec <= kMaxPrecision);
+}
+
+void OptionsDialog::transfer(Direction direction) {
+    if (direction == Direction::FromControls) {
+        alt = altBox_->isChecked();
+        ctrl = ctrlBox_->isChecked();
+        shift = shiftBox_->isChecked();
+        win = winBox_->isChecked();
+        keyText = keyEdit_->text();
+        precText = precEdit_->text();
+        return;
+    }
+    // Each control would validate on its own change and read the others before they are set.
+    const QSignalBlocker blockers[] = {QSignalBlocker(altBox_),   QSignalBlocker(ctrlBox_),
+                                       QSignalBlocker(shiftBox_), QSignalBlocker(winBox_),
+                                       QSignalBlocker(keyEdit_),  QSignalBlocker(precEdit_)};
+    altBox_->setChecked(alt);
+    ctrlBox_->setChecked(ctrl);
+    shiftBox_->setChecked(shift);
+    winBox_->setChecked(win);
+    keyEdit_->setText(keyText);
+    precEdit_->setText(precText);
+}
+
+bool run_options(QWidget* parent, const OptionValues& current, bool hotkeyActive,
+                 const OptionsActions& actions,
+                 const std::function<int(OptionsDialog&)>& showDialog) {
+    OptionsDialog dialog(parent);
+    dialog.hotKeyMod = current.hotKeyMod;
+    dialog.hotKeyChar = current.hotKeyChar;
+    dialog.maxPrec = current.maxPrec;
+    bool rejectedOnce = false;
+    for (;;) {
+        const int result = showDialog ? showDialog(dialog) : dialog.exec();
+        if (result != QDialog::Accepted) {
+            // Trying a taken combination released the working one; nobody wants to lose it.
+            if (rejectedOnce && hotkeyActive)
+                actions.registerHotkey(current.hotKeyMod, current.hotKeyChar);
+            return false;
+        }
+        actions.unregisterHotkey();
+        if (actions.registerHotkey(dialog.hotKeyMod, dialog.hotKeyChar)) {
+            actions.setPrecision(dialog.maxPrec);
+            actions.store(dialog.hotKeyMod, dialog.hotKeyChar, dialog.maxPrec);
+            return true;
+        }
+        rejectedOnce = true;
+        actions.warn(hotkey_taken_message());
+    }
+}
+
+}  // namespace tallix

@@ -1,0 +1,103 @@
+// The Options dialog (precision and the call-up hotkey) and the way its choice takes effect.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <functional>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace tallix {
+
+// Lowest and highest precision the user may choose, in decimal digits.
+inline constexpr int kMinPrecision = 6;
+inline constexpr int kMaxPrecision = 2000;
+
+// Validation rules, exposed for the dialog's tests.
+// The key text after upper-casing ASCII letters, compared byte-wise (unsigned) as UTF-8: it must
+// lie between "A" and "Z", so it starts with A..Y (anything may follow) or is exactly "Z".
+bool key_text_acceptable(const QString& keyText);
+// The decimal integer at the start of the text (leading blanks and one sign allowed), 0 when no
+// digit follows; values beyond the int range saturate instead of wrapping.
+int leading_integer(const QString& text);
+
+class OptionsDialog : public QDialog {
+    Q_OBJECT
+  public:
+    explicit OptionsDialog(QWidget* parent = nullptr);
+
+    // In: the values in force when the dialog opens; out: the values chosen by Apply.
+    // HotKeyMod bits: 1 Alt, 2 Ctrl, 4 Shift, 8 Win; hotKeyChar is 'A'..'Z'.
+    int hotKeyMod = 0;
+    int hotKeyChar = 0;
+    int maxPrec = 0;
+
+    // Every showing starts from the three values above, so a dialog shown again after a
+    // rejected hotkey opens with the entries of its last Apply.
+    int exec() override;
+    void initialise();
+
+    QPushButton* applyButton() const { return applyButton_; }
+
+  public slots:
+    void accept() override;
+
+  private slots:
+    void validate();
+
+  private:
+    enum class Direction { ToControls, FromControls };
+    void transfer(Direction direction);
+    QString upperKeyText() const;
+
+    bool alt = false;
+    bool ctrl = false;
+    bool shift = false;
+    bool win = false;
+    QString keyText;
+    QString precText;
+
+    QLineEdit* precEdit_;
+    QCheckBox* altBox_;
+    QCheckBox* ctrlBox_;
+    QCheckBox* shiftBox_;
+    QCheckBox* winBox_;
+    QLineEdit* keyEdit_;
+    QPushButton* applyButton_;
+    QPushButton* cancelButton_;
+};
+
+// What applying the options needs from the window that owns the hotkey and the settings.
+struct OptionsActions {
+    std::function<void()> unregisterHotkey;
+    // True when the combination is now the call-up key, and also where the platform has no
+    // global hotkey at all (the values are then only stored).
+    std::function<bool(int hotKeyMod, int hotKeyChar)> registerHotkey;
+    std::function<void(int digits)> setPrecision;
+    // Takes the three values into the window's fields and writes them to the settings.
+    std::function<void(int hotKeyMod, int hotKeyChar, int maxPrec)> store;
+    std::function<void(const QString& message)> warn;
+};
+
+// The values the window holds when the options are opened.
+struct OptionValues {
+    int hotKeyMod;
+    int hotKeyChar;
+    int maxPrec;
+};
+
+// Shown when another client holds the chosen combination.
+QString hotkey_taken_message();
+
+// Shows the dialog and applies what the user chose: the new hotkey is registered first, and
+// only when that works are the precision applied and the values stored. A taken combination
+// brings the message and the dialog again; Cancel after that registers the old hotkey again if
+// it was working (`hotkeyActive`). `showDialog` runs the dialog modally (tests replace it).
+// Returns true when new values took effect.
+bool run_options(QWidget* parent, const OptionValues& current, bool hotkeyActive,
+                 const OptionsActions& actions,
+                 const std::function<int(OptionsDialog&)>& showDialog = {});
+
+}  // namespace tallix

@@ -1,0 +1,39 @@
+// The About box: its texts, its one button and the program icon.
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "about_dialog.h"
+
+using namespace tallix;
+
+class AboutDialogTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void showsNameVersionAndIcon();
+    void itsOneButtonCloses();
+};
+
+void AboutDialogTest::showsNameVersionAndIcon() {
+    AboutDialog d;
+    QCOMPARE(d.windowTitle(), QStringLiteral("Tallixについて"));
+    QCOMPARE(d.findChild<QLabel*>("version")->text(), QStringLiteral("Tallix Version 1.12"));
+    const QPixmap icon = d.findChild<QLabel*>("icon")->pixmap();
+    QVERIFY(!icon.isNull());
+    QCOMPARE(icon.size(), QSize(32, 32));
+}
+
+void AboutDialogTest::itsOneButtonCloses() {
+    AboutDialog d;
+    d.show();
+    const auto buttons = d.findChildren<QPushButton*>();
+    QCOMPARE(buttons.size(), 1);
+    QCOMPARE(buttons.first()->text(), QStringLiteral("了解"));
+    QTest::mouseClick(buttons.first(), Qt::LeftButton);
+    QVERIFY(!d.isVisible());
+    QCOMPARE(d.result(), int(QDialog::Accepted));
+}
+
+QTEST_MAIN(AboutDialogTest)
+#include "about_dialog_test.moc"

@@ -1,0 +1,158 @@
+// Finding the help page and handing it to the desktop's opener (a stub on PATH here).
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "help.h"
+
+using namespace tallix;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& content) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+// An opener that records its arguments, one per line, and exits with the given status.
+void writeOpener(const QString& dir, const QString& record, int status) {
+    const QString script = QDir(dir).filePath(help_opener());
+    writeFile(script, QString("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '%1'; done\n"
+                              "exit %2\n")
+                          .arg(record)
+                          .arg(status)
+                          .toUtf8());
+    QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner);
+}
+
+QStringList recordedLines(const QString& record) {
+    QFile file(record);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+}  // namespace
+
+class HelpTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void init();
+    void cleanup();
+    void pageBesideTheExecutableComesFirst();
+    void installedPageIsTheFallback();
+    void dataFolderPageIsFound();
+    void nothingFound();
+    void opensThePageInAFolderWithBlanks();
+    void missingPageWarnsWithoutStartingTheOpener();
+    void openerReportingFailureWarns();
+    void openerThatCannotStartWarns();
+
+  private:
+    void runHelp(const QString& exeDir);
+    QTemporaryDir* root = nullptr;
+    QString openerDir, record;
+    QStringList warnings;
+    QByteArray savedPath;
+};
+
+void HelpTest::init() {
+    root = new QTemporaryDir;
+    QVERIFY(root->isValid());
+    // Only the folders of this test may count as installed data folders.
+    qputenv("XDG_DATA_HOME", root->filePath("data home").toUtf8());
+    qputenv("XDG_DATA_DIRS", root->filePath("data dirs").toUtf8());
+    openerDir = root->filePath("opener");
+    record = root->filePath("opened.txt");
+    savedPath = qgetenv("PATH");
+    qputenv("PATH", openerDir.toUtf8() + ":" + savedPath);
+    warnings.clear();
+}
+
+void HelpTest::cleanup() {
+    qputenv("PATH", savedPath);
+    delete root;
+}
+
+void HelpTest::runHelp(const QString& exeDir) {
+    QObject context;
+    open_help(exeDir, &context, [this](const QString& text) { warnings << text; });
+    // The opener's verdict comes back asynchronously; wait until it has been heard or the
+    // process has gone.
+    QTRY_VERIFY_WITH_TIMEOUT(context.findChildren<QObject*>().isEmpty(), 10000);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void HelpTest::pageBesideTheExecutableComesFirst() {
+    const QString bin = root->filePath("prefix/bin");
+    writeFile(bin + "/index.htm", "beside");
+    writeFile(root->filePath("prefix/share/tallix/index.htm"), "installed");
+    QCOMPARE(find_help_file(bin), QDir(bin).filePath("index.htm"));
+    QCOMPARE(help_locations(bin).first(), QDir(bin).filePath("index.htm"));
+}
+
+void HelpTest::installedPageIsTheFallback() {
+    const QString bin = root->filePath("prefix/bin");
+    QDir().mkpath(bin);
+    writeFile(root->filePath("prefix/share/tallix/index.htm"), "installed");
+    QCOMPARE(find_help_file(bin), root->filePath("prefix/share/tallix/index.htm"));
+}
+
+void HelpTest::dataFolderPageIsFound() {
+    const QString bin = root->filePath("elsewhere/bin");
+    QDir().mkpath(bin);
+    writeFile(root->filePath("data dirs/tallix/index.htm"), "data");
+    QCOMPARE(find_help_file(bin), root->filePath("data dirs/tallix/index.htm"));
+}
+
+void HelpTest::nothingFound() {
+    const QString bin = root->filePath("prefix/bin");
+    QDir().mkpath(bin);
+    QDir().mkpath(bin + "/index.htm/");  // a folder of that name is no page
+    QCOMPARE(find_help_file(bin), QString());
+}
+
+void HelpTest::opensThePageInAFolderWithBlanks() {
+    writeOpener(openerDir, record, 0);
+    const QString bin = root->filePath("Program Files/My Tallix/bin");
+    writeFile(bin + "/index.htm", "<html></html>");
+    runHelp(bin);
+    QCOMPARE(recordedLines(record), QStringList{QDir(bin).filePath("index.htm")});
+    QCOMPARE(warnings, QStringList());
+}
+
+void HelpTest::missingPageWarnsWithoutStartingTheOpener() {
+    writeOpener(openerDir, record, 0);
+    const QString bin = root->filePath("prefix/bin");
+    QDir().mkpath(bin);
+    runHelp(bin);
+    QCOMPARE(warnings, QStringList{help_missing_message()});
+    QVERIFY(!QFile::exists(record));
+    QCOMPARE(help_missing_message(),
+             QStringLiteral("ヘルプファイル（HTMLファイル）が見つかりません。"
+                            "実行ファイルと同じフォルダに置いてください。"));
+}
+
+void HelpTest::openerReportingFailureWarns() {
+    writeOpener(openerDir, record, 3);
+    const QString bin = root->filePath("prefix/bin");
+    writeFile(bin + "/index.htm", "<html></html>");
+    runHelp(bin);
+    QCOMPARE(recordedLines(record).size(), 1);
+    QCOMPARE(warnings, QStringList{help_missing_message()});
+}
+
+void HelpTest::openerThatCannotStartWarns() {
+    qputenv("PATH", root->filePath("empty").toUtf8());
+    const QString bin = root->filePath("prefix/bin");
+    writeFile(bin + "/index.htm", "<html></html>");
+    runHelp(bin);
+    QCOMPARE(warnings, QStringList{help_missing_message()});
+}
+
+QTEST_MAIN(HelpTest)
+#include "help_test.moc"
