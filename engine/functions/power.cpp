@@ -5,11 +5,10 @@ namespace tallix {
 
 namespace {
 
-// Whether the powering loop would multiply the accumulator in its first pass.
-// With the quotient rounded this is not always the true parity of a huge n,
-// but it is what decides the sign of (-1)^n in that loop.
-bool lowest_bit_set(const lf& e) {
-    return !MOD(e, lf_two).is_zero();
+// The parity of an integral n from its units limb, which is not stored (so
+// zero) when n has trailing zero limbs. Exact for every n, however large.
+bool is_odd(const lf& n) {
+    return n.exp >= 1 && n.exp <= n.size() && n.limbs[n.exp - 1] % 2 != 0;
 }
 
 // Powers of 0, 1 and -1 never change under squaring, so the loop would run one
@@ -25,7 +24,7 @@ lf fixed_point_power(const lf& x, const lf& n) {
         if (n.is_negative()) raise(errors::division_by_zero);
         return lf("0");
     }
-    if (x.is_negative() && lowest_bit_set(ABS(n))) return lf("-1");
+    if (x.is_negative() && is_odd(n)) return lf("-1");
     return lf("1");
 }
 
