@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFont>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace tallix {
+
+// The console font as the store keeps it: a 60-byte little-endian logical-font
+// record, the same bytes on every platform the program has run on.
+struct LogFont {
+    int32_t height = 0;  // < 0: character height in pixels; > 0: cell height
+    int32_t width = 0;
+    int32_t escapement = 0;
+    int32_t orientation = 0;
+    int32_t weight = 0;  // 100..900, 0 for "any"
+    uint8_t italic = 0;
+    uint8_t underline = 0;
+    uint8_t strikeOut = 0;
+    uint8_t charSet = 0;
+    uint8_t outPrecision = 0;
+    uint8_t clipPrecision = 0;
+    uint8_t quality = 0;
+    uint8_t pitchAndFamily = 0;       // low two bits: 1 fixed, 2 variable
+    std::array<char, 32> faceName{};  // NUL-terminated UTF-8
+
+    bool operator==(const LogFont&) const = default;
+};
+
+inline constexpr int LOGFONT_BYTES = 60;
+inline constexpr uint8_t FIXED_PITCH = 1;
+inline constexpr uint8_t VARIABLE_PITCH = 2;
+inline constexpr uint8_t SHIFTJIS_CHARSET = 128;
+inline constexpr uint8_t DEFAULT_CHARSET = 1;
+
+LogFont defaultLogFont();
+
+QByteArray encodeLogFont(const LogFont& font);
+// Nothing unless the record has exactly LOGFONT_BYTES bytes.
+std::optional<LogFont> decodeLogFont(const QByteArray& bytes);
+
+// The face name, cut at a character boundary to what the record holds.
+void setFaceName(LogFont& font, const QString& face);
+QString faceName(const LogFont& font);
+
+// Where the named face is not installed, the system font of the requested
+// pitch stands in at the record's size.
+QFont toQFont(const LogFont& font);
+// Effects (underline, strike-out) are not part of a chosen font.
+LogFont fromQFont(const QFont& font);
+
+// The font a stored value gives: its record, or the default one.
+QFont fontFromSetting(const QByteArray& stored);
+
+}  // namespace tallix

@@ -1,0 +1,236 @@
+#include "app/main_frame.h"
+
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QSystemTrayIcon>
+
+#include "app/about_dialog.h"
+#include "app/calc_view.h"
+#include "app/help.h"
+#include "app/message_box.h"
+#include "app/options_dialog.h"
+#include "app/program_icon.h"
+#include "app/tray.h"
+#include "engine/language/engine.h"
+
+namespace tallix {
+
+namespace {
+
+const QString HOTKEY_TAKEN =
+    QStringLiteral("呼び出しキーは既に使われています。「設定」-「オプション」で変更してください。");
+
+WindowRect outerRect(const QRect& frame) {
+    return WindowRect{frame.left(), frame.top(), frame.left() + frame.width(),
+                      frame.top() + frame.height()};
+}
+
+}  // namespace
+
+MainFrame::MainFrame(Settings& settings, QWidget* parent)
+    : QMainWindow(parent, Qt::WindowStaysOnTopHint), settings_(settings) {
+    setWindowTitle(QStringLiteral("Tallix"));
+    setWindowIcon(programIcon());
+    view_ = new CalcView(settings_, this);
+    setCentralWidget(view_);
+    createMenus();
+    placeWindow();
+
+    createTray();
+    hotKey_ = settings_.hotKey();
+    registerHotkey();
+    maxPrec_ = settings_.maxPrec();
+    set_precision(maxPrec_);
+    connect(&hotkey_, &GlobalHotkey::activated, this, &MainFrame::showFrame);
+}
+
+MainFrame::~MainFrame() {
+    storeRestoredRect();
+    tray_.reset();
+    hotkey_.unregisterKey();
+}
+
+void MainFrame::createTray() {
+    // Only a tray present now gets the icon: one that appears later does not.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    tray_ = std::make_unique<Tray>(windowIcon());
+    connect(tray_.get(), &Tray::openRequested, this, &MainFrame::showFrame);
+    connect(tray_.get(), &Tray::exitRequested, this, &MainFrame::exitRequested);
+}
+
+void MainFrame::registerHotkey() {
+    if (hotkey_.registerKey(hotKey_.mod, hotKey_.ch) == GlobalHotkey::Result::AlreadyUsed) {
+        showWarning(this, HOTKEY_TAKEN);
+    }
+}
+
+void MainFrame::createMenus() {
+    createFileMenu();
+    createEditMenu();
+    createSettingsMenu();
+    createHelpMenu();
+}
+
+void MainFrame::createFileMenu() {
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    menu->addAction(QStringLiteral("閉じる(&C)"), QKeySequence(Qt::Key_Escape), this,
+                    &MainFrame::hideFrame);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Tallixの終了(&X)"), this, &MainFrame::exitRequested);
+}
+
+void MainFrame::createEditMenu() {
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    auto add = [&](const char* text, QList<QKeySequence> keys, void (QPlainTextEdit::*slot)()) {
+        QAction* action = menu->addAction(QString::fromUtf8(text), view_, slot);
+        action->setShortcuts(keys);
+        return action;
+    };
+    QAction* undo = add("元に戻す(&U)", {Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace},
+                        &QPlainTextEdit::undo);
+    menu->addSeparator();
+    QAction* cut = add("切り取り(&T)", {Qt::CTRL | Qt::Key_X, Qt::SHIFT | Qt::Key_Delete},
+                       &QPlainTextEdit::cut);
+    QAction* copy =
+        add("コピー(&C)", {Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert}, &QPlainTextEdit::copy);
+    QAction* paste = add("貼り付け(&P)", {Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert},
+                         &QPlainTextEdit::paste);
+    menu->addSeparator();
+    QAction* selectAll = add("全て選択(&A)", {Qt::CTRL | Qt::Key_A}, &QPlainTextEdit::selectAll);
+
+    undo->setEnabled(false);
+    cut->setEnabled(false);
+    copy->setEnabled(false);
+    connect(view_, &QPlainTextEdit::undoAvailable, undo, &QAction::setEnabled);
+    connect(view_, &QPlainTextEdit::copyAvailable, cut, &QAction::setEnabled);
+    connect(view_, &QPlainTextEdit::copyAvailable, copy, &QAction::setEnabled);
+    auto updatePaste = [paste] { paste->setEnabled(QGuiApplication::clipboard()->text() != ""); };
+    auto updateSelectAll = [this, selectAll] {
+        selectAll->setEnabled(!view_->document()->isEmpty());
+    };
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, paste, updatePaste);
+    connect(menu, &QMenu::aboutToShow, paste, updatePaste);
+    connect(view_, &QPlainTextEdit::textChanged, selectAll, updateSelectAll);
+    updatePaste();
+    updateSelectAll();
+}
+
+void MainFrame::createSettingsMenu() {
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("設定(&S)"));
+    menu->addAction(QStringLiteral("フォント(&F)..."), view_, &CalcView::chooseFont);
+    menu->addAction(QStringLiteral("オプション(&O)..."), this, &MainFrame::showOptions);
+}
+
+void MainFrame::createHelpMenu() {
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    menu->addAction(QStringLiteral("目次(&C)"), QKeySequence(Qt::Key_F1), this,
+                    &MainFrame::showHelp);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Tallixについて(&A)..."), this, &MainFrame::showAbout);
+}
+
+void MainFrame::showOptions() {
+    OptionsActions actions;
+    actions.unregisterHotkey = [this] { hotkey_.unregisterKey(); };
+    actions.registerHotkey = [this](int mod, int ch) {
+        const GlobalHotkey::Result result = hotkey_.registerKey(mod, ch);
+        return result == GlobalHotkey::Result::Registered ||
+               result == GlobalHotkey::Result::Unsupported;
+    };
+    actions.setPrecision = [](int digits) { set_precision(digits); };
+    actions.store = [this](int mod, int ch, int digits) {
+        hotKey_ = HotKey{mod, ch};
+        settings_.setHotKey(hotKey_);
+        maxPrec_ = digits;
+        settings_.setMaxPrec(digits);
+    };
+    actions.warn = [this](const QString& text) { showWarning(this, text); };
+    run_options(this, OptionValues{hotKey_.mod, hotKey_.ch, maxPrec_}, hotkey_.isRegistered(),
+                actions);
+}
+
+void MainFrame::showHelp() {
+    open_help(QCoreApplication::applicationDirPath(), this,
+              [this](const QString& text) { showWarning(this, text); });
+}
+
+void MainFrame::showAbout() {
+    AboutDialog about(this);
+    about.exec();
+}
+
+void MainFrame::showFrame() {
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void MainFrame::hideFrame() {
+    if (hasTrayIcon()) {
+        hide();
+    } else {
+        showMinimized();
+    }
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    hideFrame();
+}
+
+// The stored rectangle is the outer one, frame included, so the window opens
+// at the client size that makes the frame fit it. The frame's size is known
+// only once a window manager has framed the window.
+void MainFrame::placeWindow() {
+    openingRect_ = settings_.windowRect();
+    normalRect_ = openingRect_;
+    move(openingRect_.left, openingRect_.top);
+    resize(openingRect_.width(), openingRect_.height());
+}
+
+void MainFrame::fitFrameToRect() {
+    const QMargins frame(geometry().left() - frameGeometry().left(),
+                         geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(),
+                         frameGeometry().bottom() - geometry().bottom());
+    if (frame.isNull()) return;
+    frameFitted_ = true;
+    resize(openingRect_.width() - frame.left() - frame.right(),
+           openingRect_.height() - frame.top() - frame.bottom());
+    move(openingRect_.left, openingRect_.top);
+}
+
+void MainFrame::trackNormalRect() {
+    if (!isVisible() || windowState() != Qt::WindowNoState) return;
+    normalRect_ = outerRect(frameGeometry());
+}
+
+bool MainFrame::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::WindowStateChange:
+            if (!frameFitted_ && isVisible() && windowState() == Qt::WindowNoState) {
+                fitFrameToRect();
+            }
+            trackNormalRect();
+            break;
+        default:
+            break;
+    }
+    return handled;
+}
+
+WindowRect MainFrame::restoredRect() const {
+    return normalRect_;
+}
+
+void MainFrame::storeRestoredRect() {
+    settings_.setWindowRect(restoredRect());
+}
+
+}  // namespace tallix

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QMargins>
+#include <memory>
+
+#include "app/global_hotkey.h"
+#include "app/settings.h"
+
+namespace tallix {
+
+class CalcView;
+class Tray;
+
+// The program's window: the console, the menu bar, always on top. Closing
+// it only hides it (or minimises it when there is no tray icon); the hotkey
+// and the tray icon bring it back. It opens where it was when the program
+// last ended, and stores that place when it is destroyed.
+class MainFrame : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit MainFrame(Settings& settings, QWidget* parent = nullptr);
+    ~MainFrame() override;
+
+    CalcView* view() const { return view_; }
+    Settings& settings() const { return settings_; }
+    GlobalHotkey& hotkey() { return hotkey_; }
+    bool hasTrayIcon() const { return tray_ != nullptr; }
+
+    // The call-up key and the precision in force (the options dialog changes them).
+    HotKey hotKey() const { return hotKey_; }
+    void setHotKey(const HotKey& key) { hotKey_ = key; }
+    int maxPrec() const { return maxPrec_; }
+    void setMaxPrec(int digits) { maxPrec_ = digits; }
+
+    // The outer edges of the window in its normal state, wherever it is now.
+    WindowRect restoredRect() const;
+    void storeRestoredRect();
+
+  public slots:
+    void showFrame();
+    void hideFrame();
+    void showOptions();
+    void showHelp();
+    void showAbout();
+
+  signals:
+    void exitRequested();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+  private:
+    void createMenus();
+    void createFileMenu();
+    void createEditMenu();
+    void createSettingsMenu();
+    void createHelpMenu();
+    void createTray();
+    void registerHotkey();
+    void placeWindow();
+    void fitFrameToRect();
+    void trackNormalRect();
+
+    Settings& settings_;
+    CalcView* view_ = nullptr;
+    std::unique_ptr<Tray> tray_;
+    GlobalHotkey hotkey_;
+    HotKey hotKey_;
+    int maxPrec_ = DEFAULT_PRECISION;
+    WindowRect openingRect_;  // as stored when the program started
+    WindowRect normalRect_;   // as the window is now, or was when last in its normal state
+    bool frameFitted_ = false;
+};
+
+}  // namespace tallix

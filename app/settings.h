@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+
+class QSettings;
+
+namespace tallix {
+
+// Hotkey modifier bits as the store keeps them.
+enum HotKeyModBits : int {
+    HOTKEY_ALT = 1,
+    HOTKEY_CTRL = 2,
+    HOTKEY_SHIFT = 4,
+    HOTKEY_WIN = 8,
+};
+
+// The outer edges of the restored window, frame included.
+struct WindowRect {
+    int left = 0;
+    int top = 0;
+    int right = 300;
+    int bottom = 200;
+
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    bool operator==(const WindowRect&) const = default;
+};
+
+// A call-up key: HotKeyModBits and the code of an upper-case letter 'A'..'Z'.
+struct HotKey {
+    int mod = HOTKEY_CTRL | HOTKEY_ALT;
+    int ch = 'A';
+
+    bool operator==(const HotKey&) const = default;
+};
+
+inline constexpr int MIN_PRECISION = 6;
+inline constexpr int MAX_PRECISION = 2000;
+inline constexpr int DEFAULT_PRECISION = 15;
+
+// The per-user settings: organisation "Morvane", application "Tallix", group
+// "Settings". Each value read falls back to its default when it is absent or
+// cannot be understood (a corrupt, unreadable or hand-edited store never stops
+// the program); each write is flushed to the store before the call returns.
+class Settings {
+  public:
+    // The user's own store.
+    Settings();
+    // A store kept in the given INI file (tests, tools).
+    explicit Settings(const QString& iniFile);
+    ~Settings();
+    Settings(const Settings&) = delete;
+    Settings& operator=(const Settings&) = delete;
+
+    WindowRect windowRect() const;
+    void setWindowRect(const WindowRect& rect);
+
+    HotKey hotKey() const;
+    void setHotKey(const HotKey& key);
+
+    // Clamped to MIN_PRECISION..MAX_PRECISION.
+    int maxPrec() const;
+    void setMaxPrec(int digits);
+
+    // The stored font record, empty when absent (see font_record.h).
+    QByteArray font() const;
+    void setFont(const QByteArray& record);
+
+    // Raw access by key name, for values without a typed accessor.
+    int readInt(const QString& key, int fallback) const;
+    void writeInt(const QString& key, int value);
+
+  private:
+    void flush();
+
+    std::unique_ptr<QSettings> store_;
+};
+
+}  // namespace tallix
