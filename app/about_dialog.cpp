@@ -1,6 +1,7 @@
-#include "about_dialog.h"
+#include "app/about_dialog.h"
 
-#include <QApplication>
+#include "app/program_icon.h"
+
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -9,23 +10,12 @@
 
 namespace tallix {
 
-namespace {
-
-// The window icon the application carries, or the bitmap itself when none was set.
-QIcon program_icon() {
-    const QIcon icon = QApplication::windowIcon();
-    if (!icon.isNull()) return icon;
-    return QIcon(QStringLiteral(":/icons/tallix-32.png"));
-}
-
-}  // namespace
-
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Tallixについて"));
 
     auto* icon = new QLabel(this);
     icon->setObjectName("icon");
-    icon->setPixmap(program_icon().pixmap(32, 32));
+    icon->setPixmap(programIcon().pixmap(32, 32));
 
     auto* text = new QLabel(QStringLiteral("Tallix Version 1.12"), this);
     text->setObjectName("version");

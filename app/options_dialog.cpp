@@ -1,4 +1,4 @@
-#include "options_dialog.h"
+#include "app/options_dialog.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -12,11 +12,11 @@
 #include <algorithm>
 #include <climits>
 
+#include "app/settings.h"
+
 namespace tallix {
 
 namespace {
-
-enum ModifierBit { kAlt = 1, kCtrl = 2, kShift = 4, kWin = 8 };
 
 // Only ASCII letters change case: a non-ASCII letter must never become one of A..Z and slip
 // through the check below (U+017F, the long s, upper-cases to a plain S).
@@ -145,10 +145,10 @@ int OptionsDialog::exec() {
 }
 
 void OptionsDialog::initialise() {
-    alt = hotKeyMod & kAlt;
-    ctrl = hotKeyMod & kCtrl;
-    shift = hotKeyMod & kShift;
-    win = hotKeyMod & kWin;
+    alt = hotKeyMod & HOTKEY_ALT;
+    ctrl = hotKeyMod & HOTKEY_CTRL;
+    shift = hotKeyMod & HOTKEY_SHIFT;
+    win = hotKeyMod & HOTKEY_WIN;
     // A stored key outside printable ASCII (a hand-edited store) shows as an empty key box
     // rather than as a control character.
     keyText = hotKeyChar > ' ' && hotKeyChar < 127 ? QString(QChar(hotKeyChar)) : QString();
@@ -161,7 +161,7 @@ void OptionsDialog::initialise() {
 
 void OptionsDialog::accept() {
     transfer(Direction::FromControls);
-    hotKeyMod = alt * kAlt + ctrl * kCtrl + shift * kShift + win * kWin;
+    hotKeyMod = alt * HOTKEY_ALT + ctrl * HOTKEY_CTRL + shift * HOTKEY_SHIFT + win * HOTKEY_WIN;
     const QByteArray key = ascii_upper(keyText);
     hotKeyChar = key.isEmpty() ? 0 : static_cast<unsigned char>(key[0]);
     // maxPrec already holds what the last validation read from the precision text.
@@ -170,10 +170,10 @@ void OptionsDialog::accept() {
 
 void OptionsDialog::validate() {
     transfer(Direction::FromControls);
-    hotKeyMod = alt * kAlt + ctrl * kCtrl + shift * kShift + win * kWin;
+    hotKeyMod = alt * HOTKEY_ALT + ctrl * HOTKEY_CTRL + shift * HOTKEY_SHIFT + win * HOTKEY_WIN;
     maxPrec = leading_integer(precText);
     applyButton_->setEnabled(hotKeyMod != 0 && key_text_acceptable(keyText) &&
-                             maxPrec >= kMinPrecision && maxPrec <= kMaxPrecision);
+                             maxPrec >= MIN_PRECISION && maxPrec <= MAX_PRECISION);
 }
 
 void OptionsDialog::transfer(Direction direction) {

@@ -11,10 +11,6 @@ class QPushButton;
 
 namespace tallix {
 
-// Lowest and highest precision the user may choose, in decimal digits.
-inline constexpr int kMinPrecision = 6;
-inline constexpr int kMaxPrecision = 2000;
-
 // Validation rules, exposed for the dialog's tests.
 // The key text after upper-casing ASCII letters, compared byte-wise (unsigned) as UTF-8: it must
 // lie between "A" and "Z", so it starts with A..Y (anything may follow) or is exactly "Z".

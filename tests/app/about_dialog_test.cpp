@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "about_dialog.h"
+#include "app/about_dialog.h"
 
 using namespace tallix;
 

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "help.h"
+#include "app/help.h"
 
 using namespace tallix;
 

@@ -9,7 +9,7 @@
 #include <climits>
 #include <optional>
 
-#include "options_dialog.h"
+#include "app/options_dialog.h"
 
 using namespace tallix;
 
