@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "engine/number/limbs.h"
+#include "tests/engine/number/exact_model.h"
+
+using namespace tallix;
+using namespace tallix::testing;
+
+namespace {
+
+using limbs_t = std::vector<int32_t>;
+
+big_nat value_of(const limbs_t& limbs) {
+    return exact_of_limbs(1, 0, limbs).magnitude;
+}
+
+big_nat power_of_base(size_t n) {
+    return big_nat::from_u64(1).times_power_of_ten(9 * static_cast<int64_t>(n));
+}
+
+limbs_t random_limbs(std::mt19937& random, size_t n) {
+    // Extremes make carries and borrows run across many limbs.
+    std::uniform_int_distribution<int32_t> any(0, LIMB_BASE - 1);
+    limbs_t r(n);
+    for (auto& limb : r) {
+        switch (random() % 4) {
+            case 0:
+                limb = 0;
+                break;
+            case 1:
+                limb = LIMB_BASE - 1;
+                break;
+            default:
+                limb = any(random);
+        }
+    }
+    return r;
+}
+
+TEST(LimbPrimitives, CarriesAndBorrowsRunThroughEveryLimb) {
+    limbs_t r{999999999, 999999999};
+    EXPECT_EQ(add_limbs(r.data(), limbs_t{0, 1}.data(), 2), 1);
+    EXPECT_EQ(r, (limbs_t{0, 0}));
+
+    r = {0, 0};
+    EXPECT_EQ(subtract_limbs(r.data(), limbs_t{0, 1}.data(), 2), 1);
+    EXPECT_EQ(r, (limbs_t{999999999, 999999999}));
+
+    r = {0, 0};
+    EXPECT_EQ(submul_limbs(r.data(), limbs_t{0, 1}.data(), 2, 1), 1);
+    EXPECT_EQ(r, (limbs_t{999999999, 999999999}));
+
+    r = {999999999, 999999999};
+    EXPECT_EQ(addmul_limbs(r.data(), limbs_t{999999999, 999999999}.data(), 2, 999999999),
+              999999999);
+    EXPECT_EQ(r, (limbs_t{999999999, 0}));
+}
+
+TEST(LimbPrimitives, MultiplierZeroChangesNothing) {
+    limbs_t r{5, 6, 7};
+    limbs_t s{999999999, 1, 2};
+    EXPECT_EQ(addmul_limbs(r.data(), s.data(), 3, 0), 0);
+    EXPECT_EQ(submul_limbs(r.data(), s.data(), 3, 0), 0);
+    EXPECT_EQ(r, (limbs_t{5, 6, 7}));
+}
+
+// Each primitive against the identity it must keep, on random operands:
+// new r + carry × B^n = r + s × m for the additions, and
+// new r − borrow × B^n = r − s × m for the subtractions.
+TEST(LimbPrimitives, KeepTheirIdentitiesOnRandomOperands) {
+    std::mt19937 random(2024);
+    for (int round = 0; round < 400; ++round) {
+        size_t n = 1 + random() % 12;
+        limbs_t r = random_limbs(random, n);
+        limbs_t s = random_limbs(random, n);
+        int32_t m = round % 5 == 0 ? LIMB_BASE - 1 : static_cast<int32_t>(random() % LIMB_BASE);
+        big_nat base_n = power_of_base(n);
+
+        limbs_t sum = r;
+        int32_t carry = add_limbs(sum.data(), s.data(), static_cast<int>(n));
+        EXPECT_EQ((value_of(sum) + big_nat::from_u64(carry) * base_n).decimal(),
+                  (value_of(r) + value_of(s)).decimal());
+
+        limbs_t difference = r;
+        int32_t borrow = subtract_limbs(difference.data(), s.data(), static_cast<int>(n));
+        EXPECT_EQ((value_of(difference) + value_of(s)).decimal(),
+                  (value_of(r) + big_nat::from_u64(borrow) * base_n).decimal());
+
+        limbs_t accumulated = r;
+        carry = addmul_limbs(accumulated.data(), s.data(), static_cast<int>(n), m);
+        EXPECT_EQ((value_of(accumulated) + big_nat::from_u64(carry) * base_n).decimal(),
+                  (value_of(r) + value_of(s) * big_nat::from_u64(m)).decimal());
+
+        limbs_t reduced = r;
+        borrow = submul_limbs(reduced.data(), s.data(), static_cast<int>(n), m);
+        EXPECT_EQ((value_of(reduced) + value_of(s) * big_nat::from_u64(m)).decimal(),
+                  (value_of(r) + big_nat::from_u64(borrow) * base_n).decimal());
+        for (int32_t limb : accumulated)
+            ASSERT_TRUE(limb >= 0 && limb < LIMB_BASE);
+        for (int32_t limb : reduced)
+            ASSERT_TRUE(limb >= 0 && limb < LIMB_BASE);
+    }
+}
+
+// One quotient limb: the floor of the window by the divisor, the remainder
+// left in the window.
+void expect_division_step(limbs_t u, const limbs_t& v) {
+    big_nat window = value_of(u);
+    big_nat divisor = value_of(v);
+    int32_t q = div_step(u.data(), v.data(), static_cast<int>(v.size()));
+    big_nat expected = quotient(window, divisor);
+    EXPECT_EQ(big_nat::from_u64(static_cast<uint64_t>(q)).decimal(), expected.decimal());
+    EXPECT_EQ(value_of(u).decimal(), (window - expected * divisor).decimal());
+}
+
+TEST(LimbPrimitives, DivisionStepCases) {
+    struct step_case {
+        const char* what;
+        limbs_t u;
+        limbs_t v;
+    } cases[] = {
+        {"one-limb divisor", {3, 141592653}, {500000000}},
+        {"one-limb divisor, zero remainder", {0, 999999999}, {999999999}},
+        {"leading limbs equal: estimate starts at B - 1", {500000000, 0, 0, 5}, {500000000, 0, 7}},
+        {"second-limb test lowers the estimate", {499999999, 999999999, 0}, {500000000, 999999999}},
+        // The two-limb estimate is 2, but the third divisor limb makes 2 × v
+        // exceed the window: the step must add the divisor back.
+        {"estimate one too large: add back", {1, 0, 0, 0}, {500000000, 0, 999999999}},
+        {"zero window", {0, 0, 0}, {700000000, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        expect_division_step(c.u, c.v);
+    }
+}
+
+TEST(LimbPrimitives, DivisionStepOnRandomNormalisedDivisors) {
+    std::mt19937 random(77);
+    for (int round = 0; round < 300; ++round) {
+        size_t n = 1 + random() % 6;
+        limbs_t v = random_limbs(random, n);
+        v[0] = LIMB_BASE / 2 + static_cast<int32_t>(random() % (LIMB_BASE / 2));
+        // A window whose first n limbs stay below the divisor; a third of the
+        // time they are the divisor less one unit, the largest allowed.
+        limbs_t u = random_limbs(random, n + 1);
+        if (round % 3 == 0) {
+            std::copy(v.begin(), v.end(), u.begin());
+            size_t k = n - 1;
+            while (u[k] == 0)
+                u[k--] = LIMB_BASE - 1;
+            --u[k];
+        } else {
+            u[0] = static_cast<int32_t>(random() % v[0]);
+        }
+        SCOPED_TRACE(round);
+        expect_division_step(u, v);
+    }
+}
+
+}  // namespace
