@@ -52,6 +52,14 @@ int pixelSizeForCell(QFont font, int cellHeight) {
     return std::max(1, (cellHeight * cellHeight + measured / 2) / measured);
 }
 
+// Some monospaced faces do not declare themselves so; their glyphs tell.
+bool isFixedPitch(const QFont& font) {
+    const QFontMetricsF metrics(font);
+    return QFontInfo(font).fixedPitch() ||
+           (metrics.horizontalAdvance(u'i') == metrics.horizontalAdvance(u'M') &&
+            metrics.horizontalAdvance(u'.') == metrics.horizontalAdvance(u'W'));
+}
+
 }  // namespace
 
 LogFont defaultLogFont() {
@@ -139,8 +147,9 @@ LogFont fromQFont(const QFont& font) {
     record.outPrecision = STROKE_PRECISION;
     record.clipPrecision = STROKE_CLIP_PRECISION;
     record.quality = DRAFT_QUALITY;
-    record.pitchAndFamily = actual.fixedPitch() ? FIXED_PITCH : VARIABLE_PITCH;
-    setFaceName(record, font.family());
+    record.pitchAndFamily = isFixedPitch(font) ? FIXED_PITCH : VARIABLE_PITCH;
+    // The face actually used, not an alias such as "monospace".
+    setFaceName(record, actual.family());
     return record;
 }
 
