@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "engine/functions/functions.h"
 
 namespace tallix::testing {
@@ -46,7 +48,10 @@ inline std::string exact_text(const lf& x, int digits) {
 
 // Runs reference.py over the input lines and returns its output lines.
 inline std::vector<std::string> run_reference(const std::string& input) {
-    std::string in_path = ::testing::TempDir() + "tallix_reference_in.txt";
+    // One file per process and call: ctest runs tests in parallel processes.
+    static int calls = 0;
+    std::string in_path = ::testing::TempDir() + "tallix_reference_" + std::to_string(getpid()) +
+                          "_" + std::to_string(++calls) + ".txt";
     std::ofstream(in_path) << input;
     std::string command =
         std::string(TALLIX_PYTHON) + " " + TALLIX_REFERENCE_SCRIPT + " < " + in_path;
