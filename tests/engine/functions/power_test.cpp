@@ -96,18 +96,5 @@ TEST_F(PowerTest, HugePowersOverflowInsteadOfRunningOn) {
     });
 }
 
-TEST_F(PowerTest, IntegerPowersAreExactWhileTheyFit) {
-    for (int digits : {6, 15, 50}) {
-        set_precision(digits);
-        lf product = lf_one;
-        lf three = num("3");
-        for (int n = 1; n <= 30; ++n) {
-            product = product * three;
-            lf power = int_pow(three, lf(static_cast<double>(n)));
-            EXPECT_EQ(lf_compare(power, product), 0) << "3^" << n << " at " << digits;
-        }
-    }
-}
-
 }  // namespace
 }  // namespace tallix::testing
