@@ -49,12 +49,22 @@ class Generator:
                  f"{a}*(0-{b}) + {c}", f"{a}*12/100"]
         return self.rng.choice(forms)
 
+    def assigned_value(self):
+        """Keeps every variable positive and of everyday size, however long
+        the chain of assignments grows."""
+        if not self.known or self.rng.random() < 0.4:
+            return number(self.rng)
+        v, w = self.rng.choice(self.known), self.rng.choice(self.known)
+        forms = [f"{v} + {number(self.rng)}", f"{v}*1.{self.rng.randint(0, 99):02d}",
+                 f"({v} + {w})/2", f"{v}*0.{self.rng.randint(10, 99)}",
+                 f"sqr({v}*{w})"]
+        return self.rng.choice(forms)
+
     def line(self):
         r = self.rng.random()
         if r < 0.25 or len(self.known) < 3:
             name = self.rng.choice(NAMES)
-            value = self.positive_expr() if self.known and self.rng.random() < 0.5 \
-                else number(self.rng)
+            value = self.assigned_value()
             if name not in self.known:
                 self.known.append(name)
             return f"{name} = {value}"
@@ -63,7 +73,8 @@ class Generator:
         if r < 0.65:
             return f"sqr({self.positive_expr()})"
         if r < 0.75:
-            return f"sin({self.positive_expr()})"
+            return self.rng.choice([f"sin({self.operand()})",
+                                    f"sin({self.operand()}/{self.operand()})"])
         if r < 0.85:
             return f"log({self.positive_expr()})"
         base = self.rng.choice([self.operand(), "1.05", "1.0825", "2", "0.5"])
