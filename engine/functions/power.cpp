@@ -41,6 +41,10 @@ lf int_pow(const lf& x, const lf& n) {
     while (!e.is_zero()) {
         if (!MOD(e, lf_two).is_zero()) lf_mul(acc, acc, s);
         lf_mul(s, s, s);
+        // A base carried over from a higher precision can square to exactly 1;
+        // the remaining passes would only multiply by 1, however many bits
+        // are left.
+        if (lf_compare(s, lf_one) == 0) break;
         e = INT(e / lf_two);
     }
     if (n.is_negative()) return lf_one / acc;

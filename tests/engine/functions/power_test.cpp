@@ -77,6 +77,20 @@ TEST_F(PowerTest, MinusOneTakesTheTrueParityOfAnExponentBeyondThePrecision) {
     EXPECT_EQ(shown(int_pow(num("-1"), -odd)), "-1");
 }
 
+TEST_F(PowerTest, BasesThatSquareToOneAnswerAtOnce) {
+    // Made at 50 digits, these round to 1 when squared at 15.
+    set_precision(50);
+    lf below = num("1") - num("1e-40");
+    lf above = num("1") + num("1e-40");
+    lf minus = num("-1") + num("1e-40");
+    set_precision(15);
+    const lf huge = num("1e2000000000");
+    EXPECT_EQ(shown(int_pow(below, huge)), "1");
+    EXPECT_EQ(shown(int_pow(above, -huge)), "1");
+    EXPECT_EQ(shown(int_pow(minus, huge)), "1");
+    EXPECT_EQ(shown(int_pow(minus, num("3"))), "-1");
+}
+
 TEST_F(PowerTest, ZeroToANegativeIntegerDividesByZero) {
     EXPECT_EQ(error_of([] { return int_pow(num("0"), num("-2")); }),
               error_text_of(errors::division_by_zero));
