@@ -51,10 +51,15 @@ TEST_F(CliTest, AnyLineEndWillDo) {
         std::string per_line;  // one output line per input line
     };
     const Case cases[] = {
-        {"1\r\n2\r\n", "1\n2\n"},   {"1\r2\r", "1\n2\n"},     {"1\n2", "1\n2\n"},  // a last line
-                                                                                   // without a line
-                                                                                   // end counts
-        {"1\r\n\r\n2", "1\n\n2\n"}, {"1\n\r2\n", "1\n\n2\n"}, {"\r", "\n"},       {"", ""},
+        {"1\r\n2\r\n", "1\n2\n"},
+        {"1\r2\r", "1\n2\n"},
+        {"1\n2", "1\n2\n"},  // a last line
+                             // without a line
+                             // end counts
+        {"1\r\n\r\n2", "1\n\n2\n"},
+        {"1\n\r2\n", "1\n\n2\n"},
+        {"\r", "\n"},
+        {"", ""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(cli({"--results-per-line"}, c.input).out, c.per_line)
