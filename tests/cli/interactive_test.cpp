@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -22,7 +24,10 @@ class terminal_session {
     }
     ~terminal_session() {
         if (fd_ >= 0) ::close(fd_);
-        if (pid_ > 0 && !exited_) ::waitpid(pid_, nullptr, 0);
+        if (pid_ > 0 && !exited_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
     }
     terminal_session(const terminal_session&) = delete;
     terminal_session& operator=(const terminal_session&) = delete;
@@ -48,9 +53,33 @@ class terminal_session {
         return true;
     }
 
+    // Keys typed while the line editor is not reading arrive in cooked mode,
+    // where the kernel turns Ctrl+D into an end-of-line mark of its own; so
+    // wait until the editor has put the terminal in raw mode again.
+    bool wait_until_reading() {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        termios mode{};
+        while (::tcgetattr(fd_, &mode) == 0 && (mode.c_lflag & ICANON) != 0) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            ::usleep(10000);
+        }
+        return true;
+    }
+
+    // The exit code, or -1 when the program has not ended within the deadline
+    // (it is then killed, so a fault never hangs the test run).
     int exit_status() {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         int status = 0;
-        ::waitpid(pid_, &status, 0);
+        while (::waitpid(pid_, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                ::kill(pid_, SIGKILL);
+                ::waitpid(pid_, &status, 0);
+                exited_ = true;
+                return -1;
+            }
+            ::usleep(10000);
+        }
         exited_ = true;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -78,8 +107,10 @@ TEST(InteractiveTest, ResultsUnderTheLineHistoryAndCtrlD) {
     term.type("x = 20\r");
     term.type("x+1\r");
     ASSERT_TRUE(term.wait_for("\n21\r\n")) << term.screen();
+    ASSERT_TRUE(term.wait_until_reading());
     term.type("\x1b[A\r");  // the previous line again, from the history
     ASSERT_TRUE(term.wait_for("\n21\r\n", 2)) << term.screen();
+    ASSERT_TRUE(term.wait_until_reading());
     term.type("\x04");
     EXPECT_EQ(term.exit_status(), 0) << term.screen();
 }
