@@ -76,9 +76,7 @@ void lf_mul(lf& result, const lf& a, const lf& b) {
     int n = a.size();
     int m = b.size();
     int32_t* z = scratch(mul_z, int64_t{n} + m);
-    for (int j = m - 1; j >= 0; --j) {
-        if (b.limbs[j] != 0) z[j] += addmul_limbs(z + j + 1, a.limbs, n, b.limbs[j]);
-    }
+    multiply_limbs(z, a.limbs, n, b.limbs, m);
     result.normalize(a.sign() * b.sign(), int64_t{a.exp} + b.exp, z, int64_t{n} + m);
 }
 
@@ -93,7 +91,7 @@ void lf_div(lf& result, const lf& a, const lf& b) {
     int32_t f = LIMB_BASE / (b.limbs[0] + 1);
     u[0] = addmul_limbs(u + 1, a.limbs, std::min(n + p + 1, a.size()), f);
     addmul_limbs(v, b.limbs, n, f);
-    for (int i = 0; i <= p + 1; ++i) q[i] = div_step(u + i, v, n);
+    divide_limbs(q, u, v, n, p + 2);
     result.normalize(a.sign() * b.sign(), int64_t{a.exp} - b.exp + 1, q, p + 2);
 }
 
@@ -114,7 +112,9 @@ int lf_compare(const lf& a, const lf& b) {
     return na > nb ? s : -s;
 }
 
-lf lf::operator-() const { return negated(*this); }
+lf lf::operator-() const {
+    return negated(*this);
+}
 
 lf operator+(const lf& a, const lf& b) {
     lf r;

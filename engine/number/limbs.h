@@ -14,4 +14,13 @@ int32_t submul_limbs(int32_t* r, const int32_t* s, int n, int32_t m);
 // the partial remainder in u.
 int32_t div_step(int32_t* u, const int32_t* v, int n);
 
+// The exact product of a (n limbs) and b (m limbs) into z (n + m limbs): the
+// same limbs as accumulating addmul_limbs rows, computed column by column.
+void multiply_limbs(int32_t* z, const int32_t* a, int n, const int32_t* b, int m);
+
+// `count` quotient limbs of the window u (n + count limbs, its first n limbs
+// below v) by the normalised divisor v (n limbs) into q, the remainder left
+// in u: the same result as div_step on u, u + 1, ... in turn.
+void divide_limbs(int32_t* q, int32_t* u, const int32_t* v, int n, int count);
+
 }  // namespace tallix

@@ -162,3 +162,83 @@ TEST(LimbPrimitives, DivisionStepOnRandomNormalisedDivisors) {
 }
 
 }  // namespace
+
+namespace {
+
+// The column and block methods must give the very limbs of the plain
+// row-by-row and step-by-step methods, including on the operands where
+// estimates are most often wrong: runs of 999999999 and of zeros, and
+// windows that start just below the divisor.
+limbs_t rows_product(const limbs_t& a, const limbs_t& b) {
+    limbs_t z(a.size() + b.size(), 0);
+    const int n = static_cast<int>(a.size());
+    for (int j = static_cast<int>(b.size()) - 1; j >= 0; --j)
+        z[j] += addmul_limbs(z.data() + j + 1, a.data(), n, b[j]);
+    return z;
+}
+
+limbs_t normalised_divisor(std::mt19937& random, size_t n) {
+    limbs_t v = random_limbs(random, n);
+    v[0] = LIMB_BASE / 2 + static_cast<int32_t>(random() % (LIMB_BASE / 2));
+    if (random() % 4 == 0) std::fill(v.begin() + 1, v.end(), LIMB_BASE - 1);
+    return v;
+}
+
+// A window of n + count limbs whose first n limbs are below v.
+limbs_t division_window(std::mt19937& random, const limbs_t& v, size_t count, int round) {
+    const size_t n = v.size();
+    limbs_t u = random_limbs(random, n + count);
+    if (round % 3 == 0) {
+        std::copy(v.begin(), v.end(), u.begin());
+        size_t k = n - 1;
+        while (u[k] == 0)
+            u[k--] = LIMB_BASE - 1;
+        --u[k];
+    } else if (round % 3 == 1) {
+        std::copy(v.begin(), v.end(), u.begin());
+        u[n - 1] = 0;
+        u[0] = v[0] - 1;
+    } else {
+        u[0] = static_cast<int32_t>(random() % v[0]);
+    }
+    return u;
+}
+
+}  // namespace
+
+TEST(LimbPrimitives, ColumnProductEqualsRowsOfProducts) {
+    std::mt19937 random(4242);
+    for (int round = 0; round < 200; ++round) {
+        size_t n = 1 + random() % 260;
+        size_t m = 1 + random() % 260;
+        limbs_t a = random_limbs(random, n);
+        limbs_t b = random_limbs(random, m);
+        if (round % 5 == 0) std::fill(a.begin(), a.end(), LIMB_BASE - 1);
+        if (round % 7 == 0) std::fill(b.begin(), b.end(), LIMB_BASE - 1);
+        limbs_t z(n + m, -1);
+        multiply_limbs(z.data(), a.data(), static_cast<int>(n), b.data(), static_cast<int>(m));
+        SCOPED_TRACE(::testing::Message() << "round " << round << ", " << n << " x " << m);
+        EXPECT_EQ(z, rows_product(a, b));
+    }
+}
+
+TEST(LimbPrimitives, BlockDivisionEqualsStepByStepDivision) {
+    std::mt19937 random(9001);
+    for (int round = 0; round < 300; ++round) {
+        size_t n = 1 + random() % 240;
+        size_t count = 1 + random() % 60;
+        limbs_t v = normalised_divisor(random, n);
+        limbs_t u = division_window(random, v, count, round);
+
+        limbs_t stepped = u;
+        limbs_t expected_q(count);
+        for (size_t i = 0; i < count; ++i)
+            expected_q[i] = div_step(stepped.data() + i, v.data(), static_cast<int>(n));
+
+        limbs_t q(count, -1);
+        divide_limbs(q.data(), u.data(), v.data(), static_cast<int>(n), static_cast<int>(count));
+        SCOPED_TRACE(::testing::Message() << "round " << round << ", " << n << " limbs, " << count);
+        EXPECT_EQ(q, expected_q);
+        EXPECT_EQ(u, stepped);
+    }
+}
