@@ -62,6 +62,7 @@ CalcView::CalcView(Settings& settings, QWidget* parent, LineEvaluator evaluator)
 }
 
 void CalcView::enter() {
+    BusyCursor busy;
     QTextCursor caret = textCursor();
     evaluateLineAt(caret);
     setTextCursor(caret);
@@ -82,11 +83,7 @@ void CalcView::evaluateLineAt(QTextCursor& caret) {
         caret.movePosition(QTextCursor::End);
         caret.insertBlock();
     }
-    QString output;
-    {
-        BusyCursor busy;
-        output = evaluator_(text);
-    }
+    const QString output = evaluator_(text);
     if (output.isEmpty()) return;
     caret.insertText(output);
     caret.insertBlock();
