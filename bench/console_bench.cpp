@@ -77,48 +77,6 @@ void enterOnALongConsole(Settings& settings) {
         "repaint after it: median %.2f ms\n",
         times[times.size() / 2], times.back(), repaints[repaints.size() / 2]);
 
-    for (int i = 0; i < 5; ++i) {
-        for (const char* line : {"7/3", "1/7", "2+3", "7*3", "100/4"}) {
-            const double t = millisecondsOf([&] { evaluateWithEngine(line); });
-            std::printf("eval %s %.2f; ", line, t);
-        }
-        QTextCursor out = view.textCursor();
-        const double ins = millisecondsOf([&] {
-            out.insertText("2.33333333333333");
-            out.insertBlock();
-        });
-        std::printf("insert %.2f\n", ins);
-        view.insertPlainText("x");
-        const double cl = millisecondsOf([&] { view.document()->clearUndoRedoStacks(); });
-        view.insertPlainText("y");
-        const double cl2 =
-            millisecondsOf([&] { view.document()->clearUndoRedoStacks(QTextDocument::UndoStack); });
-        view.insertPlainText("z");
-        const double cl3 = millisecondsOf([&] {
-            view.document()->setUndoRedoEnabled(false);
-            view.document()->setUndoRedoEnabled(true);
-        });
-        std::printf("clear-both %.2f clear-undo %.2f toggle %.2f\n", cl, cl2, cl3);
-        double a = millisecondsOf([&] { view.enter(); });
-        double b = millisecondsOf([&] { view.insertPlainText("7/3"); });
-        double c = millisecondsOf([&] { view.enter(); });
-        double d = millisecondsOf([&] { view.document()->clearUndoRedoStacks(); });
-        QTextCursor cur = view.textCursor();
-        double e = millisecondsOf([&] {
-            cur.movePosition(QTextCursor::End);
-            cur.insertBlock();
-        });
-        double f = millisecondsOf([&] {
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-            QGuiApplication::restoreOverrideCursor();
-        });
-        double g = millisecondsOf([&] { view.setTextCursor(cur); });
-        double h = millisecondsOf([&] { view.ensureCursorVisible(); });
-        std::printf(
-            "enter-empty %.2f type %.2f enter-typed %.2f clear %.2f endblock %.2f busy %.2f setcur "
-            "%.2f ensure %.2f\n",
-            a, b, c, d, e, f, g, h);
-    }
     // And on a line near the top, so that everything below moves down.
     QTextCursor top(view.document()->findBlockByNumber(10));
     std::vector<double> topTimes;
