@@ -17,6 +17,11 @@ void evaluate_line();
 // Enters the built-in functions into the name table; called once at start.
 void register_builtins();
 
+// request_stop(), from interrupt.h, is the one entry safe from another thread
+// or a signal handler: the running evaluate_line ends with error 2. A request
+// made while no line runs is forgotten when the next line starts.
+
 }  // namespace tallix
 
+#include "engine/number/interrupt.h"
 #include "engine/number/precision.h"

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 
 namespace tallix {
 namespace {
@@ -15,10 +16,10 @@ namespace {
 // The program on a pseudo-terminal, as a person at a terminal would run it.
 class terminal_session {
   public:
-    terminal_session() {
+    explicit terminal_session(const char* precision = "15") {
         pid_ = ::forkpty(&fd_, nullptr, nullptr, nullptr);
         if (pid_ == 0) {
-            ::execl(TALLIX_CLI_PATH, "tallix-cli", static_cast<char*>(nullptr));
+            ::execl(TALLIX_CLI_PATH, "tallix-cli", "-p", precision, static_cast<char*>(nullptr));
             ::_exit(127);
         }
     }
@@ -39,8 +40,9 @@ class terminal_session {
     }
 
     // Reads until `text` has appeared `times` times in all output so far.
-    bool wait_for(const std::string& text, int times = 1) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    bool wait_for(const std::string& text, int times = 1,
+                  std::chrono::milliseconds patience = std::chrono::seconds(20)) {
+        auto deadline = std::chrono::steady_clock::now() + patience;
         while (count(text) < times) {
             if (std::chrono::steady_clock::now() > deadline) return false;
             pollfd p{fd_, POLLIN, 0};
@@ -113,6 +115,41 @@ TEST(InteractiveTest, ResultsUnderTheLineHistoryAndCtrlD) {
     ASSERT_TRUE(term.wait_until_reading());
     term.type("\x04");
     EXPECT_EQ(term.exit_status(), 0) << term.screen();
+}
+
+// Thousands of millions of halvings at 2,000 digits: only Ctrl+C ends it.
+TEST(InteractiveTest, CtrlCStopsTheLineOrDropsTheTypedTextAndTheSessionGoesOn) {
+    using namespace std::chrono_literals;
+    terminal_session term("2000");
+    ASSERT_TRUE(term.started());
+    term.type("x = 7\r");
+    term.type("sqr(1e-100000000)\r");
+    ASSERT_TRUE(term.wait_for("sqr(1e-100000000)\r\n")) << term.screen();
+    const std::string stopped =
+        "ERR2: \xe8\xa8\x88\xe7\xae\x97\xe3\x82\x92\xe4\xb8\xad\xe6\x96\xad"
+        "\xe3\x81\x97\xe3\x81\xbe\xe3\x81\x97\xe3\x81\x9f\r\n";
+    // A Ctrl+C that lands before the line has begun is forgotten, as a
+    // person's would be; they press it again.
+    bool ended = false;
+    for (int attempt = 0; attempt < 5 && !ended; ++attempt) {
+        std::this_thread::sleep_for(300ms);
+        term.type("\x03");
+        ended = term.wait_for(stopped, 1, 2s);
+    }
+    ASSERT_TRUE(ended) << term.screen();
+
+    ASSERT_TRUE(term.wait_until_reading());
+    term.type("12345");
+    ASSERT_TRUE(term.wait_for("12345"));
+    term.type("\x03");  // drops the typed text and starts a fresh line
+    ASSERT_TRUE(term.wait_for("12345\r\n")) << term.screen();
+    ASSERT_TRUE(term.wait_until_reading());
+    term.type("x+1\r");
+    ASSERT_TRUE(term.wait_for("\n8\r\n")) << term.screen();
+    EXPECT_EQ(term.screen().find("12345x+1"), std::string::npos) << term.screen();
+    ASSERT_TRUE(term.wait_until_reading());
+    term.type("\x04");
+    EXPECT_EQ(term.exit_status(), 1) << term.screen();  // one line gave an error
 }
 
 }  // namespace
