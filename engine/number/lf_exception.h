@@ -8,7 +8,7 @@ namespace tallix {
 // One evaluation error: a number and a fixed Japanese message. Only the line
 // evaluator catches it and turns it into "ERR<code>: <message>".
 class lf_exception : public std::exception {
-public:
+  public:
     lf_exception(int code, const char* message);
     lf_exception(const lf_exception&) = default;
     lf_exception& operator=(const lf_exception&) = default;
@@ -17,7 +17,7 @@ public:
     int code() const { return code_; }
     const char* what() const noexcept override { return message_.c_str(); }
 
-private:
+  private:
     int code_;
     std::string message_;
 };
@@ -51,6 +51,30 @@ inline constexpr error_text arccos_domain{3007, "acos(x)の実引数が-1<=x<=+1
 inline constexpr error_text arcsin_domain{3007, "arcsin(x)の実引数が-1<=x<=+1にない"};
 inline constexpr error_text angle_of_origin{3008, "angle(0, 0)は評価できない"};
 inline constexpr error_text uninitialised_variable{3101, "初期化されていない変数"};
+
+// The whole table, for checks that an error line is one of these.
+inline constexpr error_text all[] = {
+    syntax,
+    interrupted,
+    argument_count,
+    assign_to_function,
+    eps_of_zero,
+    tan_pole,
+    overflow,
+    division_by_zero,
+    negative_to_fraction,
+    zero_to_nonpositive,
+    log_domain,
+    log10_domain,
+    log2_domain,
+    sqr_domain,
+    mod_by_zero,
+    remainder_by_zero,
+    arccos_domain,
+    arcsin_domain,
+    angle_of_origin,
+    uninitialised_variable,
+};
 }  // namespace errors
 
 // Throws the error as an lf_exception by value.

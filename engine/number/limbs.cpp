@@ -265,8 +265,10 @@ int32_t subtract_product(int32_t* u, const int32_t* e, int k, const int32_t* v, 
     int64_t x_high_below = 0;       // x[c + 1] div 10^9, at most 0
     int32_t borrow = 0;
     for (int c = w - 1; c >= 0; --c) {
-        int64_t high = static_cast<int64_t>(columns[c] / LIMB_BASE);
-        int64_t low = static_cast<int64_t>(columns[c]) - high * LIMB_BASE;
+        // A column may pass 2^63: split it unsigned.
+        const uint64_t column_high = columns[c] / LIMB_BASE;
+        int64_t high = static_cast<int64_t>(column_high);
+        int64_t low = static_cast<int64_t>(columns[c] - column_high * LIMB_BASE);
         uint64_t t = static_cast<uint64_t>(u[c] - low - column_high_below + shift);
         int64_t t_high = static_cast<int64_t>(t / LIMB_BASE);
         int64_t y = static_cast<int64_t>(t) - t_high * LIMB_BASE + x_high_below - borrow;
