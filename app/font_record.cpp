@@ -153,8 +153,14 @@ LogFont fromQFont(const QFont& font) {
     return record;
 }
 
+bool isPlausible(const LogFont& font) {
+    return font.height >= -MAX_FONT_PIXELS && font.height <= MAX_FONT_PIXELS && font.weight >= 0 &&
+           font.weight <= 1000;
+}
+
 QFont fontFromSetting(const QByteArray& stored) {
-    return toQFont(decodeLogFont(stored).value_or(defaultLogFont()));
+    const std::optional<LogFont> record = decodeLogFont(stored);
+    return toQFont(record && isPlausible(*record) ? *record : defaultLogFont());
 }
 
 }  // namespace tallix

@@ -51,7 +51,17 @@ QFont toQFont(const LogFont& font);
 // Effects (underline, strike-out) are not part of a chosen font.
 LogFont fromQFont(const QFont& font);
 
-// The font a stored value gives: its record, or the default one.
+// Largest character height a stored record may ask for, in pixels: far above
+// anything the font dialog offers, far below sizes that stall the rasteriser.
+inline constexpr int MAX_FONT_PIXELS = 2048;
+
+// Whether a record could have come from a chosen font: a height the console
+// can show and a weight on the 0..1000 scale. The other fields are taken as
+// they come.
+bool isPlausible(const LogFont& font);
+
+// The font a stored value gives: its record, or the default one when the value
+// is not a record of LOGFONT_BYTES bytes or not a plausible one.
 QFont fontFromSetting(const QByteArray& stored);
 
 }  // namespace tallix

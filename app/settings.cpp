@@ -19,53 +19,80 @@ bool isModifierSet(int mod) {
     return mod != 0 && (mod & ~all) == 0;
 }
 
+bool fitsInInt(qint64 value) {
+    return value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max();
+}
+
 }  // namespace
 
-Settings::Settings() : store_(std::make_unique<QSettings>("Morvane", "Tallix")) {}
+Settings::Settings() : store_(open()) {}
 
-Settings::Settings(const QString& iniFile)
-    : store_(std::make_unique<QSettings>(iniFile, QSettings::IniFormat)) {}
+Settings::Settings(const QString& iniFile) : iniFile_(iniFile), store_(open()) {}
 
 Settings::~Settings() = default;
+
+std::unique_ptr<QSettings> Settings::open() const {
+    if (iniFile_.isEmpty()) return std::make_unique<QSettings>("Morvane", "Tallix");
+    return std::make_unique<QSettings>(iniFile_, QSettings::IniFormat);
+}
+
+QString Settings::path() const {
+    return store_->fileName();
+}
+
+void Settings::setSaveFailureHandler(SaveFailureHandler handler) {
+    saveFailed_ = std::move(handler);
+}
 
 int Settings::readInt(const QString& key, int fallback) const {
     const QVariant value = store_->value(GROUP + '/' + key);
     if (!value.isValid()) return fallback;
     bool ok = false;
     const qlonglong number = value.toString().trimmed().toLongLong(&ok);
-    if (!ok || number < std::numeric_limits<int>::min() ||
-        number > std::numeric_limits<int>::max()) {
-        return fallback;
-    }
-    return static_cast<int>(number);
+    return ok && fitsInInt(number) ? static_cast<int>(number) : fallback;
 }
 
 void Settings::writeInt(const QString& key, int value) {
-    store_->setValue(GROUP + '/' + key, value);
-    flush();
+    write({{key, value}});
 }
 
-void Settings::flush() {
+void Settings::write(std::initializer_list<std::pair<QString, QVariant>> values) {
+    for (const auto& [key, value] : values)
+        store_->setValue(GROUP + '/' + key, value);
     store_->sync();
+    if (store_->status() == QSettings::FormatError) {
+        // A QSettings keeps the first error it meets, so a damaged store read
+        // earlier hides whether this write reached the disk. A second object on
+        // the same file shares what was read and what waits to be written, and
+        // starts with a clean status.
+        auto fresh = open();
+        store_ = std::move(fresh);
+        store_->sync();
+    }
+    if (store_->status() == QSettings::AccessError) reportSaveFailure();
+}
+
+void Settings::reportSaveFailure() {
+    if (failureReported_) return;
+    // Set first: the handler may run an event loop in which more writes fail.
+    failureReported_ = true;
+    if (saveFailed_) saveFailed_(path());
 }
 
 WindowRect Settings::windowRect() const {
     const WindowRect fallback;
     WindowRect rect{readInt("left", fallback.left), readInt("top", fallback.top),
                     readInt("right", fallback.right), readInt("bottom", fallback.bottom)};
-    // A rectangle with no area cannot come from a window; it was edited by hand.
-    if (qint64(rect.right) - rect.left <= 0 || qint64(rect.bottom) - rect.top <= 0) {
-        return fallback;
-    }
+    // A rectangle with no area cannot come from a window, nor can one whose
+    // size does not fit the window system's numbers; it was edited by hand.
+    const qint64 width = qint64(rect.right) - rect.left;
+    const qint64 height = qint64(rect.bottom) - rect.top;
+    if (width <= 0 || height <= 0 || !fitsInInt(width) || !fitsInInt(height)) return fallback;
     return rect;
 }
 
 void Settings::setWindowRect(const WindowRect& rect) {
-    store_->setValue(GROUP + "/left", rect.left);
-    store_->setValue(GROUP + "/top", rect.top);
-    store_->setValue(GROUP + "/right", rect.right);
-    store_->setValue(GROUP + "/bottom", rect.bottom);
-    flush();
+    write({{"left", rect.left}, {"top", rect.top}, {"right", rect.right}, {"bottom", rect.bottom}});
 }
 
 HotKey Settings::hotKey() const {
@@ -76,9 +103,7 @@ HotKey Settings::hotKey() const {
 }
 
 void Settings::setHotKey(const HotKey& key) {
-    store_->setValue(GROUP + "/HotKeyMod", key.mod);
-    store_->setValue(GROUP + "/HotKeyChar", key.ch);
-    flush();
+    write({{"HotKeyMod", key.mod}, {"HotKeyChar", key.ch}});
 }
 
 int Settings::maxPrec() const {
@@ -95,8 +120,7 @@ QByteArray Settings::font() const {
 }
 
 void Settings::setFont(const QByteArray& record) {
-    store_->setValue(GROUP + "/font", record);
-    flush();
+    write({{"font", record}});
 }
 
 }  // namespace tallix

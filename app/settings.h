@@ -2,7 +2,11 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVariant>
+#include <functional>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
 class QSettings;
 
@@ -44,8 +48,13 @@ inline constexpr int DEFAULT_PRECISION = 15;
 // "Settings". Each value read falls back to its default when it is absent or
 // cannot be understood (a corrupt, unreadable or hand-edited store never stops
 // the program); each write is flushed to the store before the call returns.
+// A write that cannot reach the store (read-only file or folder, no folder, a
+// full disk) leaves the store as it was, keeps the value in force for the rest
+// of the run, and is reported once.
 class Settings {
   public:
+    using SaveFailureHandler = std::function<void(const QString& path)>;
+
     // The user's own store.
     Settings();
     // A store kept in the given INI file (tests, tools).
@@ -72,10 +81,22 @@ class Settings {
     int readInt(const QString& key, int fallback) const;
     void writeInt(const QString& key, int value);
 
-  private:
-    void flush();
+    // Where the store lives.
+    QString path() const;
 
+    // Called with path() on the first write that does not reach the store;
+    // later ones stay silent, so the user is told once a run.
+    void setSaveFailureHandler(SaveFailureHandler handler);
+
+  private:
+    std::unique_ptr<QSettings> open() const;
+    void write(std::initializer_list<std::pair<QString, QVariant>> values);
+    void reportSaveFailure();
+
+    QString iniFile_;  // empty for the user's own store
     std::unique_ptr<QSettings> store_;
+    SaveFailureHandler saveFailed_;
+    bool failureReported_ = false;
 };
 
 }  // namespace tallix

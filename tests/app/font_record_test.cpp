@@ -1,10 +1,14 @@
 // The stored console font: its 60 bytes, and the way it becomes a QFont and back.
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+#include <limits>
 
 #include "app/font_record.h"
+#include "app/settings.h"
 #include "console_fixture.h"
 
 using namespace tallix;
@@ -21,6 +25,10 @@ class FontRecordTest : public QObject {
     void faceNameIsCutAtACharacter_data();
     void faceNameIsCutAtACharacter();
     void unterminatedFaceNameIsRead();
+    void storedNonRecordGivesTheDefault_data();
+    void storedNonRecordGivesTheDefault();
+    void implausibleRecordGivesTheDefault_data();
+    void implausibleRecordGivesTheDefault();
     void recordToFont_data();
     void recordToFont();
     void positiveHeightIsTheCell();
@@ -114,6 +122,66 @@ void FontRecordTest::unterminatedFaceNameIsRead() {
     QByteArray bytes = encodeLogFont(defaultLogFont());
     bytes.replace(28, 32, QByteArray(32, 'Z'));
     QCOMPARE(faceName(*decodeLogFont(bytes)), QString(32, 'Z'));
+}
+
+// What a damaged or hand-edited store holds under `font`, read as the console reads it.
+void FontRecordTest::storedNonRecordGivesTheDefault_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("empty") << QByteArray("font=@ByteArray()");
+    QTest::newRow("short") << QByteArray("font=@ByteArray(\\xf3\\xff\\xff\\xff)");
+    QTest::newRow("59 bytes") << "font=@ByteArray(" + QByteArray(59, 'a') + ")";
+    QTest::newRow("61 bytes") << "font=@ByteArray(" + QByteArray(61, 'a') + ")";
+    QTest::newRow("bad escapes") << QByteArray("font=@ByteArray(\\xZZ\\x\\q\\)");
+    QTest::newRow("unterminated") << QByteArray("font=@ByteArray(abc");
+    QTest::newRow("text") << QByteArray("font=FixedSys");
+    QTest::newRow("list") << QByteArray("font=FixedSys, 13");
+    QTest::newRow("hex digits") << "font=" + encodeLogFont(defaultLogFont()).toHex();
+    QTest::newRow("nothing") << QByteArray("font=");
+}
+
+void FontRecordTest::storedNonRecordGivesTheDefault() {
+    QFETCH(QByteArray, line);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Tallix.conf");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Settings]\n" + line + "\n");
+    file.close();
+    QCOMPARE(fontFromSetting(Settings(path).font()), toQFont(defaultLogFont()));
+}
+
+// Records of the right length whose fields no chosen font has: a size the
+// rasteriser would choke on, or one whose negation overflows.
+void FontRecordTest::implausibleRecordGivesTheDefault_data() {
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("weight");
+    QTest::addColumn<bool>("plausible");
+    const int lowest = std::numeric_limits<int32_t>::min();
+    const int highest = std::numeric_limits<int32_t>::max();
+    QTest::newRow("lowest height") << lowest << 400 << false;
+    QTest::newRow("highest height") << highest << 400 << false;
+    QTest::newRow("too tall") << -(MAX_FONT_PIXELS + 1) << 400 << false;
+    QTest::newRow("too tall a cell") << MAX_FONT_PIXELS + 1 << 400 << false;
+    QTest::newRow("negative weight") << -13 << -1 << false;
+    QTest::newRow("weight above the scale") << -13 << 1001 << false;
+    QTest::newRow("lowest weight") << -13 << lowest << false;
+    QTest::newRow("tallest") << -MAX_FONT_PIXELS << 400 << true;
+    QTest::newRow("tallest cell") << MAX_FONT_PIXELS << 400 << true;
+    QTest::newRow("any height, any weight") << 0 << 0 << true;
+    QTest::newRow("heaviest") << -14 << 1000 << true;
+}
+
+void FontRecordTest::implausibleRecordGivesTheDefault() {
+    QFETCH(int, height);
+    QFETCH(int, weight);
+    QFETCH(bool, plausible);
+    LogFont record = defaultLogFont();
+    setFaceName(record, QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family());
+    record.height = height;
+    record.weight = weight;
+    QCOMPARE(isPlausible(record), plausible);
+    const QFont font = fontFromSetting(encodeLogFont(record));
+    QCOMPARE(font, toQFont(plausible ? record : defaultLogFont()));
 }
 
 void FontRecordTest::recordToFont_data() {

@@ -1,9 +1,17 @@
 // The settings store: defaults, round trips, writes that reach the file at
-// once, and values a hand-edited or broken file cannot give.
+// once, values a hand-edited or broken file cannot give, and stores that
+// cannot be written.
+#include <sys/fsuid.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <optional>
 
 #include "app/settings.h"
 
@@ -17,6 +25,99 @@ void writeFile(const QString& path, const QByteArray& text) {
     file.write(text);
 }
 
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Bytes of every value, NUL included, in no order a text editor would make.
+QByteArray binaryGarbage(int size) {
+    QByteArray garbage;
+    for (int i = 0; i < size; ++i)
+        garbage += char((i * 131 + 7) % 256);
+    return garbage;
+}
+
+// A store whose own group is damaged: QSettings reports a format error on reading it.
+QByteArray damagedStore() {
+    return "[Settings]\nMaxPrec=40\n" + binaryGarbage(2048);
+}
+
+// Tests run as root, which ignores permission bits: file access then goes
+// through an ordinary user's identity, for this thread only.
+class AsOrdinaryUser {
+  public:
+    static constexpr uid_t NOBODY = 65534;
+    AsOrdinaryUser() : root_(geteuid() == 0) {
+        if (!root_) return;
+        setfsgid(NOBODY);
+        setfsuid(NOBODY);
+    }
+    ~AsOrdinaryUser() {
+        if (!root_) return;
+        setfsuid(0);
+        setfsgid(0);
+    }
+    AsOrdinaryUser(const AsOrdinaryUser&) = delete;
+    AsOrdinaryUser& operator=(const AsOrdinaryUser&) = delete;
+
+  private:
+    bool root_;
+};
+
+// A full disk, as far as this process can tell: no file may grow past a few bytes.
+class FullDisk {
+  public:
+    FullDisk() {
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit tight = old_;
+        tight.rlim_cur = 16;
+        setrlimit(RLIMIT_FSIZE, &tight);
+    }
+    ~FullDisk() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+
+  private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = SIG_DFL;
+};
+
+// How a store is kept from being written.
+enum class Obstacle {
+    None,
+    FolderIsAFile,               // the store's folder is a plain file
+    FolderUnderAFile,            // a folder that cannot be created
+    FolderAtStorePath,           // a folder where the store file should be
+    ReadOnlyFile,                // an existing store, read-only
+    ReadOnlyFolder,              // no store yet, in a read-only folder
+    WritableFileReadOnlyFolder,  // the file could be written, but not replaced
+    FullDisk,
+};
+
+void setMode(const QString& path, mode_t mode) {
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), mode) == 0);
+}
+
+QStringList listing(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+bool canCreateFileIn(const QString& folder) {
+    QFile probe(folder + "/probe");
+    const bool created = probe.open(QIODevice::WriteOnly);
+    if (created) probe.remove();
+    return created;
+}
+
+bool canOpenForWriting(const QString& path) {
+    return QFile(path).open(QIODevice::ReadWrite);
+}
+
 }  // namespace
 
 class SettingsTest : public QObject {
@@ -24,6 +125,7 @@ class SettingsTest : public QObject {
 
   private slots:
     void init();
+    void cleanup();
     void defaultsWhenAbsent();
     void roundTrip();
     void writesReachTheFileAtOnce();
@@ -32,17 +134,32 @@ class SettingsTest : public QObject {
     void unreadableValuesGiveDefaults();
     void precisionIsClamped_data();
     void precisionIsClamped();
+    void garbageFileGivesDefaults_data();
     void garbageFileGivesDefaults();
     void unreadableFileGivesDefaults();
+    void damagedStoreIsRewritten();
+    void failedSaveIsReportedOnce_data();
+    void failedSaveIsReportedOnce();
+    void reportIsNotRepeatedFromTheHandler();
 
   private:
+    QString prepare(Obstacle obstacle, bool damaged);
+    void checkObstacle(Obstacle obstacle, const QString& store);
+
     std::unique_ptr<QTemporaryDir> dir_;
     QString file_;
+    QString folder_;
 };
 
 void SettingsTest::init() {
     dir_ = std::make_unique<QTemporaryDir>();
     file_ = dir_->filePath("Tallix.conf");
+    folder_ = dir_->filePath("Morvane");
+}
+
+void SettingsTest::cleanup() {
+    // So that the temporary folder can be removed by its owner.
+    if (QFileInfo(folder_).isDir()) setMode(folder_, 0755);
 }
 
 void SettingsTest::defaultsWhenAbsent() {
@@ -111,6 +228,19 @@ void SettingsTest::unreadableValuesGiveDefaults_data() {
     QTest::newRow("lower-case letter") << QByteArray("HotKeyChar=97\n");
     QTest::newRow("digit") << QByteArray("HotKeyChar=49\n");
     QTest::newRow("font as text") << QByteArray("font=FixedSys\n");
+    QTest::newRow("lists") << QByteArray("left=1, 2\nHotKeyMod=2, 1\nMaxPrec=30, 40\nfont=a, b\n");
+    QTest::newRow("values of other types") << QByteArray(
+        "top=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x5QRect\\0\\0\\0\\0)\n"
+        "MaxPrec=@Invalid()\nfont=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n");
+    QTest::newRow("broken variants")
+        << QByteArray("left=@Variant(garbage)\nHotKeyChar=@Variant(\nfont=@ByteArray(abc\n");
+    QTest::newRow("negative hotkey") << QByteArray("HotKeyMod=-1\nHotKeyChar=-65\n");
+    // Each would read as a valid value if cut to 32 bits.
+    QTest::newRow("wrapping numbers")
+        << QByteArray("HotKeyMod=4294967298\nHotKeyChar=4294967361\nMaxPrec=4294967326\n");
+    QTest::newRow("size beyond int") << QByteArray("left=-2147483648\nright=2147483647\n");
+    QTest::newRow("height beyond int") << QByteArray("top=-2000000000\nbottom=2000000000\n");
+    QTest::newRow("not decimal") << QByteArray("MaxPrec=0x20\nHotKeyChar=6.6e1\nleft=1e3\n");
 }
 
 void SettingsTest::unreadableValuesGiveDefaults() {
@@ -140,15 +270,28 @@ void SettingsTest::precisionIsClamped() {
     QCOMPARE(Settings(file_).maxPrec(), read);
 }
 
+void SettingsTest::garbageFileGivesDefaults_data() {
+    QTest::addColumn<QByteArray>("contents");
+    QTest::newRow("binary with NUL bytes") << binaryGarbage(4096);
+    QTest::newRow("NUL bytes only") << QByteArray(512, '\0');
+    QTest::newRow("group, then binary") << "[Settings]\n" + binaryGarbage(4096);
+    QTest::newRow("NUL inside values") << QByteArrayLiteral(
+        "[Settings]\nMaxPrec=\0"
+        "40\nleft=\0"
+        "1\nHotKeyChar=\0"
+        "66\n");
+    QTest::newRow("unbalanced") << QByteArray(
+        "[Settings\nleft=\"12\n[\n=\n==\nMaxPrec=@ByteArray(\n");
+}
+
 void SettingsTest::garbageFileGivesDefaults() {
-    QByteArray garbage;
-    for (int i = 0; i < 4096; ++i)
-        garbage += char((i * 131 + 7) % 256);
-    writeFile(file_, garbage);
+    QFETCH(QByteArray, contents);
+    writeFile(file_, contents);
     Settings settings(file_);
     QCOMPARE(settings.windowRect(), WindowRect{});
     QCOMPARE(settings.hotKey(), HotKey{});
     QCOMPARE(settings.maxPrec(), DEFAULT_PRECISION);
+    QVERIFY(settings.font().isEmpty());
 }
 
 void SettingsTest::unreadableFileGivesDefaults() {
@@ -158,6 +301,165 @@ void SettingsTest::unreadableFileGivesDefaults() {
     QCOMPARE(settings.maxPrec(), DEFAULT_PRECISION);
     settings.setMaxPrec(50);
     QCOMPARE(settings.windowRect(), WindowRect{});
+}
+
+// Once rewritten, a damaged store holds what the program wrote and nothing it cannot read.
+void SettingsTest::damagedStoreIsRewritten() {
+    writeFile(file_, damagedStore());
+    int reports = 0;
+    {
+        Settings settings(file_);
+        settings.setSaveFailureHandler([&](const QString&) { ++reports; });
+        settings.setHotKey({HOTKEY_ALT, 'M'});
+        settings.setMaxPrec(321);
+    }
+    QCOMPARE(reports, 0);
+    QSettings raw(file_, QSettings::IniFormat);
+    QCOMPARE(raw.status(), QSettings::NoError);
+    QCOMPARE(raw.value("Settings/MaxPrec").toInt(), 321);
+    QCOMPARE(Settings(file_).hotKey(), (HotKey{HOTKEY_ALT, 'M'}));
+}
+
+QString SettingsTest::prepare(Obstacle obstacle, bool damaged) {
+    // An ordinary user (see AsOrdinaryUser) must be able to reach the store.
+    setMode(dir_->path(), 0755);
+    QDir().mkpath(folder_);
+    const QString store = folder_ + "/Tallix.conf";
+    const QByteArray contents = damaged ? damagedStore() : QByteArray("[Settings]\nMaxPrec=40\n");
+    switch (obstacle) {
+        case Obstacle::None:
+        case Obstacle::FullDisk:
+            writeFile(store, contents);
+            setMode(store, 0666);
+            setMode(folder_, 0777);
+            return store;
+        case Obstacle::FolderIsAFile:
+        case Obstacle::FolderUnderAFile:
+            QDir(folder_).removeRecursively();
+            writeFile(folder_, "not a folder");
+            return folder_ + (obstacle == Obstacle::FolderIsAFile ? "" : "/sub") + "/Tallix.conf";
+        case Obstacle::FolderAtStorePath:
+            QDir().mkpath(store);
+            return store;
+        case Obstacle::ReadOnlyFile:
+            writeFile(store, contents);
+            setMode(store, 0444);
+            setMode(folder_, 0777);
+            return store;
+        case Obstacle::ReadOnlyFolder:
+            setMode(folder_, 0555);
+            return store;
+        case Obstacle::WritableFileReadOnlyFolder:
+            writeFile(store, contents);
+            setMode(store, 0666);
+            setMode(folder_, 0555);
+            return store;
+    }
+    return store;
+}
+
+// A test of a read-only store that could write it would prove nothing.
+void SettingsTest::checkObstacle(Obstacle obstacle, const QString& store) {
+    switch (obstacle) {
+        case Obstacle::ReadOnlyFile:
+            QVERIFY(!canOpenForWriting(store));
+            QVERIFY(canCreateFileIn(folder_));
+            break;
+        case Obstacle::ReadOnlyFolder:
+            QVERIFY(!canCreateFileIn(folder_));
+            break;
+        case Obstacle::WritableFileReadOnlyFolder:
+            QVERIFY(canOpenForWriting(store));
+            QVERIFY(!canCreateFileIn(folder_));
+            break;
+        default:
+            break;
+    }
+}
+
+void SettingsTest::failedSaveIsReportedOnce_data() {
+    QTest::addColumn<Obstacle>("obstacle");
+    QTest::addColumn<bool>("damaged");
+    QTest::addColumn<bool>("fails");
+    QTest::newRow("writable") << Obstacle::None << false << false;
+    QTest::newRow("writable, damaged") << Obstacle::None << true << false;
+    QTest::newRow("folder is a file") << Obstacle::FolderIsAFile << false << true;
+    QTest::newRow("folder cannot be made") << Obstacle::FolderUnderAFile << false << true;
+    QTest::newRow("folder at the store's path") << Obstacle::FolderAtStorePath << false << true;
+    QTest::newRow("read-only file") << Obstacle::ReadOnlyFile << false << true;
+    QTest::newRow("read-only file, damaged") << Obstacle::ReadOnlyFile << true << true;
+    QTest::newRow("read-only folder") << Obstacle::ReadOnlyFolder << false << true;
+    QTest::newRow("file in a read-only folder")
+        << Obstacle::WritableFileReadOnlyFolder << false << true;
+    QTest::newRow("file in a read-only folder, damaged")
+        << Obstacle::WritableFileReadOnlyFolder << true << true;
+    QTest::newRow("full disk") << Obstacle::FullDisk << false << true;
+    QTest::newRow("full disk, damaged") << Obstacle::FullDisk << true << true;
+}
+
+// Every kind of write fails, the user hears of it once, the program goes on
+// with what it wrote, and the store on disk is left exactly as it was.
+void SettingsTest::failedSaveIsReportedOnce() {
+    QFETCH(Obstacle, obstacle);
+    QFETCH(bool, damaged);
+    QFETCH(bool, fails);
+    const QString store = prepare(obstacle, damaged);
+    const QByteArray before = readFile(store);
+    const QStringList folderBefore = listing(folder_);
+    const QByteArray font(60, 'f');
+
+    QStringList reports;
+    int maxPrec = 0;
+    HotKey hotKey;
+    WindowRect rect;
+    QByteArray fontRead;
+    {
+        AsOrdinaryUser user;
+        checkObstacle(obstacle, store);
+        if (QTest::currentTestFailed()) return;
+        std::optional<FullDisk> fullDisk;
+        if (obstacle == Obstacle::FullDisk) fullDisk.emplace();
+        Settings settings(store);
+        settings.setSaveFailureHandler([&](const QString& path) { reports << path; });
+        settings.maxPrec();  // the program reads before it writes
+        settings.setMaxPrec(99);
+        settings.setHotKey({HOTKEY_SHIFT | HOTKEY_WIN, 'Q'});
+        settings.setWindowRect({10, 20, 330, 240});
+        settings.setFont(font);
+        maxPrec = settings.maxPrec();
+        hotKey = settings.hotKey();
+        rect = settings.windowRect();
+        fontRead = settings.font();
+    }
+
+    QCOMPARE(reports, fails ? QStringList{store} : QStringList{});
+    QCOMPARE(maxPrec, 99);
+    QCOMPARE(hotKey, (HotKey{HOTKEY_SHIFT | HOTKEY_WIN, 'Q'}));
+    QCOMPARE(rect, (WindowRect{10, 20, 330, 240}));
+    QCOMPARE(fontRead, font);
+    if (fails) {
+        QCOMPARE(readFile(store), before);
+        QCOMPARE(listing(folder_), folderBefore);
+    } else {
+        QSettings written(store, QSettings::IniFormat);
+        QCOMPARE(written.value("Settings/MaxPrec").toInt(), 99);
+        QCOMPARE(written.value("Settings/font").toByteArray(), font);
+    }
+}
+
+// The handler may run an event loop in which the program writes again.
+void SettingsTest::reportIsNotRepeatedFromTheHandler() {
+    QVERIFY(QDir().mkpath(file_));
+    Settings settings(file_);
+    int reports = 0;
+    settings.setSaveFailureHandler([&](const QString&) {
+        ++reports;
+        settings.setWindowRect({0, 0, 640, 480});
+    });
+    settings.setMaxPrec(30);
+    settings.setMaxPrec(31);
+    QCOMPARE(reports, 1);
+    QCOMPARE(settings.windowRect(), (WindowRect{0, 0, 640, 480}));
 }
 
 QTEST_MAIN(SettingsTest)
