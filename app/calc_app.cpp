@@ -1,7 +1,11 @@
 #include "app/calc_app.h"
 
+#include <QDebug>
+#include <QDir>
 #include <QLibraryInfo>
+#include <QScopedValueRollback>
 #include <QTranslator>
+#include <utility>
 
 #include "app/main_frame.h"
 #include "app/message_box.h"
@@ -10,6 +14,12 @@
 #include "app/termination_signals.h"
 
 namespace tallix {
+
+namespace {
+
+const QString SAVE_FAILED = QStringLiteral("設定を保存できませんでした。");
+
+}  // namespace
 
 CalcApp::CalcApp(int& argc, char** argv) : QApplication(argc, argv) {
     setQuitOnLastWindowClosed(false);
@@ -51,24 +61,46 @@ int CalcApp::run() {
     }
 
     settings_ = std::make_unique<Settings>();
+    settings_->setSaveFailureHandler([this](const QString& path) { reportSaveFailure(path); });
     frame_ = std::make_unique<MainFrame>(*settings_);
     MainFrame* frame = frame_.get();
     connect(instance_.get(), &SingleInstance::showRequested, frame, &MainFrame::showFrame);
     // Queued: the command that asks for the end may come from the window's own menus.
     connect(frame, &MainFrame::exitRequested, this, &CalcApp::exitProgram, Qt::QueuedConnection);
-    connect(this, &QGuiApplication::commitDataRequest, frame, &MainFrame::storeRestoredRect);
+    connect(this, &QGuiApplication::commitDataRequest, frame, [this, frame] {
+        const QScopedValueRollback quiet(quiet_, true);
+        frame->storeRestoredRect();
+    });
     auto* terminations = new TerminationSignals(this);
-    connect(terminations, &TerminationSignals::received, this, &CalcApp::exitProgram);
+    connect(terminations, &TerminationSignals::received, this, [this] {
+        quiet_ = true;
+        exitProgram();
+    });
 
     if (!startsHidden(arguments())) frame->show();
     const int code = exec();
+    quiet_ = true;
     frame_.reset();
     return code;
 }
 
 void CalcApp::exitProgram() {
     frame_.reset();
+    if (!unsavedNotice_.isEmpty()) showWarning(nullptr, std::exchange(unsavedNotice_, QString()));
     quit();
+}
+
+// The settings store tells of the first failed save only, so this is said once a run.
+void CalcApp::reportSaveFailure(const QString& path) {
+    const QString text = SAVE_FAILED + '\n' + QDir::toNativeSeparators(path);
+    if (quiet_) {
+        qWarning().noquote() << text;
+    } else if (frame_) {
+        showWarning(frame_.get(), text);
+    } else {
+        // The window is being destroyed: tell it when it is gone.
+        unsavedNotice_ = text;
+    }
 }
 
 }  // namespace tallix

@@ -29,10 +29,15 @@ class CalcApp : public QApplication {
 
   private:
     void installTranslations();
+    void reportSaveFailure(const QString& path);
 
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<Settings> settings_;
     std::unique_ptr<MainFrame> frame_;
+    // While a signal or the session ends the program, nobody may be there to
+    // answer a message box: a failed save goes to the log instead.
+    bool quiet_ = false;
+    QString unsavedNotice_;  // a failed save met while the window was destroyed
 };
 
 }  // namespace tallix

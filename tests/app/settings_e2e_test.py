@@ -1,0 +1,149 @@
+#!/usr/bin/python3
+"""A settings store that cannot be written, in the real program on the desktop of the window tests.
+
+The store's folder cannot be made (a plain file has its name). Applying new options brings the
+message once and the new precision is in force; applying again and Exit stay silent. When Exit
+is the first save, the message comes after the window has gone and the program ends on OK. A
+termination signal never waits for a message: it ends the program and logs the failure.
+
+Usage: settings_e2e_test.py PATH/TO/tallix
+"""
+import decimal
+import os
+import signal
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import window_e2e_test as desk  # noqa: E402  (the Xvfb desktop the window tests use)
+from window_e2e_test import Desktop, Tallix, check, settings_file, wait_for  # noqa: E402
+
+MESSAGE = "設定を保存できませんでした。"
+BLOCKER = b"a file where the settings folder should be\n"
+
+
+def block_store(home):
+    """Puts a plain file where the store's folder belongs; returns the folder's path."""
+    folder = os.path.dirname(settings_file(home))
+    os.makedirs(os.path.dirname(folder), exist_ok=True)
+    with open(folder, "wb") as file:
+        file.write(BLOCKER)
+    return folder
+
+
+def blocker_intact(folder):
+    with open(folder, "rb") as file:
+        return file.read() == BLOCKER
+
+
+class Window(Tallix):
+    def messages(self):
+        return [w for w in self.desktop.windows_titled_tallix(self.process.pid)
+                if w != self.window]
+
+    def dismiss_message(self):
+        message = wait_for("the message", self.messages)
+        self.desktop.run("xdotool", "windowfocus", "--sync", message[0])
+        self.desktop.key("Return")
+        wait_for("the message to go", lambda: not self.desktop.is_viewable(message[0]))
+
+    def no_message_for(self, seconds):
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            if self.messages():
+                return False
+            time.sleep(0.2)
+        return True
+
+    def apply_precision(self, digits):
+        self.focus()
+        self.desktop.key("alt+s")
+        self.desktop.key("o")
+        found = wait_for("the Options dialog", lambda: self.desktop.run(
+            "xdotool", "search", "--onlyvisible", "--name", "^オプション$").stdout.split())
+        self.desktop.run("xdotool", "windowfocus", "--sync", found[0])
+        self.desktop.type(digits)  # the precision box has the focus, its text selected
+        self.desktop.key("Return")
+
+    def console_result(self, line):
+        self.focus()
+        self.desktop.key("ctrl+a", "Delete")
+        self.desktop.type(line)
+        self.desktop.key("Return")
+        self.desktop.key("ctrl+a", "ctrl+c")
+        return self.desktop.run("xclip", "-o", "-selection", "clipboard").stdout.split()
+
+
+def told_once_while_running(desktop):
+    folder = block_store(desktop.home)
+    app = Window(desktop)
+    app.apply_precision("20")
+    app.dismiss_message()
+    decimal.getcontext().prec = 20
+    third = str(decimal.Decimal(1) / decimal.Decimal(3))
+    result = app.console_result("1/3")
+    check(third in result, f"1/3 should read {third} at 20 digits; console: {result}")
+
+    app.apply_precision("25")
+    check(app.no_message_for(2), "a second failed save brought the message again")
+    app.focus()
+    desktop.key("alt+f")
+    desktop.key("x")
+    check(app.no_message_for(1.5), "Exit brought the message again")
+    check(app.wait_end() == 0, "the program did not end cleanly")
+    check(blocker_intact(folder), "the file in the store's place was changed")
+
+
+def told_after_the_window_at_exit(desktop):
+    block_store(desktop.home)
+    app = Window(desktop)
+    app.focus()
+    desktop.key("alt+f")
+    desktop.key("x")
+    wait_for("the window to go", lambda: not desktop.is_viewable(app.window))
+    check(app.process.poll() is None, "the program ended without telling")
+    app.dismiss_message()
+    check(app.wait_end() == 0, "the program did not end after the message")
+
+
+def logged_when_terminated(desktop):
+    block_store(desktop.home)
+    log_path = os.path.join(desktop.home, "stderr.txt")
+    with open(log_path, "wb") as log:
+        process = subprocess.Popen([desk.TALLIX], env=desktop.env, stdout=subprocess.DEVNULL,
+                                   stderr=log)
+    desktop.processes.append(process)
+    wait_for("the window", lambda: desktop.windows_titled_tallix(process.pid))
+    process.send_signal(signal.SIGTERM)
+    try:
+        process.wait(desk.TIMEOUT)
+    except subprocess.TimeoutExpired:
+        raise AssertionError("a termination signal waited for a message")
+    with open(log_path, encoding="utf-8", errors="replace") as log:
+        logged = log.read()
+    check(MESSAGE in logged, f"the failed save was not logged: {logged!r}")
+
+
+SCENARIOS = [told_once_while_running, told_after_the_window_at_exit, logged_when_terminated]
+
+
+def main():
+    desk.TALLIX = os.path.abspath(sys.argv[1])
+    failures = 0
+    for scenario in SCENARIOS:
+        desktop = Desktop(window_manager=True)
+        try:
+            scenario(desktop)
+            print("PASS", scenario.__name__)
+        except Exception as error:  # noqa: BLE001  (every scenario runs and reports)
+            failures += 1
+            print("FAIL", scenario.__name__, error)
+        finally:
+            desktop.close()
+    print(f"{len(SCENARIOS) - failures} passed, {failures} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
