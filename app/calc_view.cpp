@@ -2,14 +2,19 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFontDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextBlock>
+#include <QTimer>
 
 #include "app/console_text.h"
+#include "app/evaluation_worker.h"
 #include "app/font_record.h"
+#include "app/input_blocker.h"
 #include "app/settings.h"
 #include "engine/language/engine.h"
 
@@ -59,7 +64,12 @@ CalcView::CalcView(Settings& settings, QWidget* parent, LineEvaluator evaluator)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFont(fontFromSetting(settings_.font()));
     registerBuiltinsOnce();
+    worker_ = std::make_unique<EvaluationWorker>(evaluator_, [this] {
+        QMetaObject::invokeMethod(this, &CalcView::lineFinished, Qt::QueuedConnection);
+    });
 }
+
+CalcView::~CalcView() = default;
 
 void CalcView::enter() {
     BusyCursor busy;
@@ -83,10 +93,57 @@ void CalcView::evaluateLineAt(QTextCursor& caret) {
         caret.movePosition(QTextCursor::End);
         caret.insertBlock();
     }
-    const QString output = evaluator_(text);
+    const QString output = runLine(text);
     if (output.isEmpty()) return;
     caret.insertText(output);
     caret.insertBlock();
+}
+
+QString CalcView::runLine(const QByteArray& text) {
+    lineStopped_ = false;
+    worker_->start(text);
+    // Nearly every line ends within microseconds; only a slow one is worth
+    // an event loop (and the repaints it brings, which a long paste would
+    // otherwise pay for on every line).
+    if (!worker_->waitFor(std::chrono::milliseconds(50))) waitForSlowLine();
+    return worker_->take();
+}
+
+void CalcView::waitForSlowLine() {
+    bool stopping = false;
+    InputBlocker blocker([&stopping] {
+        stopping = true;
+        request_stop();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, this, [&] {
+        // Repeated: a request that lands just before the line starts is
+        // forgotten by it.
+        if (stopping) request_stop();
+        if (clock.elapsed() >= 500) emit evaluationRunning(clock.elapsed());
+    });
+    tick.start(100);
+
+    QEventLoop loop;
+    waiting_ = &loop;
+    if (!worker_->waitFor(std::chrono::milliseconds(0))) loop.exec();
+    waiting_ = nullptr;
+    // Still running: the program is ending, and the line must end before
+    // the engine's state goes.
+    while (!worker_->waitFor(std::chrono::milliseconds(50))) {
+        stopping = true;
+        request_stop();
+    }
+    lineStopped_ = stopping;
+    emit evaluationEnded();
+}
+
+// Runs on this thread once the worker has ended a line; notices of lines
+// that ended without an event loop are stale and change nothing.
+void CalcView::lineFinished() {
+    if (waiting_ && worker_->waitFor(std::chrono::milliseconds(0))) waiting_->quit();
 }
 
 void CalcView::insertFromMimeData(const QMimeData* source) {
@@ -100,7 +157,9 @@ void CalcView::pasteText(const QString& text) {
     caret.beginEditBlock();
     for (const PastePiece& piece : splitPaste(text)) {
         caret.insertText(piece.text);
-        if (piece.endsLine) evaluateLineAt(caret);
+        if (!piece.endsLine) continue;
+        evaluateLineAt(caret);
+        if (lineStopped_) break;  // Esc: the rest of the paste is dropped too
     }
     caret.endEditBlock();
     setTextCursor(caret);

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <memory>
 
 #include "app/line_evaluator.h"
 
+class QEventLoop;
+
 namespace tallix {
 
+class EvaluationWorker;
 class Settings;
 
 // The console: one editable text where Enter evaluates the line holding the
@@ -13,17 +17,28 @@ class Settings;
 // entered line by line as if typed, each complete line evaluated in turn.
 // Results and the line breaks Enter makes are not undo steps: the undo
 // history only ever holds typing since the last evaluation.
+//
+// Lines are evaluated on a thread of their own. While a slow one runs the
+// window stays drawn and takes no input but Esc, which stops the line (it
+// ends with error 2) and, during a paste, the rest of the paste.
 class CalcView : public QPlainTextEdit {
     Q_OBJECT
   public:
     // The font comes from `settings` (and goes back there when changed).
     explicit CalcView(Settings& settings, QWidget* parent = nullptr,
                       LineEvaluator evaluator = evaluateWithEngine);
+    ~CalcView() override;
 
     // Evaluates the line of the selection start, as the Enter key does.
     void enter();
     // Lets the user choose the console font and keeps the choice.
     void chooseFont();
+
+  signals:
+    // A line has run for `elapsedMs` and still runs; repeated as it goes on.
+    void evaluationRunning(qint64 elapsedMs);
+    // The slow line has ended.
+    void evaluationEnded();
 
   protected:
     bool event(QEvent* event) override;
@@ -32,12 +47,18 @@ class CalcView : public QPlainTextEdit {
 
   private:
     void evaluateLineAt(QTextCursor& caret);
+    QString runLine(const QByteArray& text);
+    void waitForSlowLine();
+    void lineFinished();
     void pasteText(const QString& text);
     void forgetUndoHistory();
     void requestClose();
 
     Settings& settings_;
     LineEvaluator evaluator_;
+    std::unique_ptr<EvaluationWorker> worker_;
+    QEventLoop* waiting_ = nullptr;  // while a slow line runs
+    bool lineStopped_ = false;       // the last line was stopped before its end
 };
 
 }  // namespace tallix

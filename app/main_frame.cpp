@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QSystemTrayIcon>
 
 #include "app/about_dialog.h"
@@ -35,6 +36,7 @@ MainFrame::MainFrame(Settings& settings, QWidget* parent)
     setWindowIcon(programIcon());
     view_ = new CalcView(settings_, this);
     setCentralWidget(view_);
+    showSlowLineProgress();
     createMenus();
     placeWindow();
 
@@ -50,6 +52,22 @@ MainFrame::~MainFrame() {
     storeRestoredRect();
     tray_.reset();
     hotkey_.unregisterKey();
+}
+
+// A status bar only while a slow line runs: how long it has run, and the
+// key that stops it.
+void MainFrame::showSlowLineProgress() {
+    connect(view_, &CalcView::evaluationRunning, this, [this](qint64 elapsedMs) {
+        statusBar()->showMessage(QStringLiteral("計算中 %1 秒    Esc: 中断")
+                                     .arg(static_cast<double>(elapsedMs) / 1000.0, 0, 'f', 1));
+        statusBar()->show();
+    });
+    connect(view_, &CalcView::evaluationEnded, this, [this] {
+        if (auto* bar = findChild<QStatusBar*>()) {
+            bar->clearMessage();
+            bar->hide();
+        }
+    });
 }
 
 void MainFrame::createTray() {

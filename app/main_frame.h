@@ -58,6 +58,7 @@ class MainFrame : public QMainWindow {
     void createSettingsMenu();
     void createHelpMenu();
     void createTray();
+    void showSlowLineProgress();
     void registerHotkey();
     void placeWindow();
     void fitFrameToRect();
