@@ -7,6 +7,7 @@
 #include <QTranslator>
 #include <utility>
 
+#include "app/calc_view.h"
 #include "app/main_frame.h"
 #include "app/message_box.h"
 #include "app/settings.h"
@@ -85,6 +86,13 @@ int CalcApp::run() {
 }
 
 void CalcApp::exitProgram() {
+    if (frame_ && frame_->view()->isEvaluating()) {
+        // The console is waiting for a slow line further down this very
+        // stack: ending the event loops stops the line and unwinds back to
+        // run(), which takes the window down once nothing uses it.
+        exit(0);
+        return;
+    }
     frame_.reset();
     if (!unsavedNotice_.isEmpty()) showWarning(nullptr, std::exchange(unsavedNotice_, QString()));
     quit();

@@ -31,6 +31,8 @@ class CalcView : public QPlainTextEdit {
 
     // Evaluates the line of the selection start, as the Enter key does.
     void enter();
+    // Whether a slow line is running (and this view is waiting for it).
+    bool isEvaluating() const { return waiting_ != nullptr; }
     // Lets the user choose the console font and keeps the choice.
     void chooseFont();
 

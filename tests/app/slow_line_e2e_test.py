@@ -4,7 +4,7 @@
 At 2,000 digits «sqr(1e-100000000)» halves its guess about 170 million times. Esc within a
 second of Enter ends it: the error line is in the console within a second of the Esc, the
 window stays shown, keys typed while the line ran went nowhere, and «1+1» on the next line
-gives 2 at once.
+gives 2 at once. The end of the session while such a line runs ends the program cleanly.
 
 Usage: slow_line_e2e_test.py PATH/TO/tallix
 """
@@ -61,6 +61,17 @@ def main():
         check(time.monotonic() - answered < 3, "the next line was slow to answer")
         check(text == "%s\n%s\n1+1\n2\n" % (SLOW, STOPPED), "console read back: %r" % text)
         check(app.process.poll() is None, "the program ended")
+
+        # The session ends while a line runs: the line is stopped, waited for, and the
+        # program ends as usual, storing its window's place.
+        desktop.type(SLOW)
+        desktop.run("xdotool", "key", "Return")
+        time.sleep(0.7)
+        check(app.process.poll() is None, "the program ended before the signal")
+        app.process.terminate()
+        check(app.wait_end() == 0, "the program did not end cleanly while a line ran")
+        with open(settings_file(desktop.home), encoding="utf-8") as file:
+            check("left=" in file.read(), "the window's place was not stored")
     finally:
         desktop.close()
     print("slow line end to end: Esc stopped it in %.2f s" % shown_after)
