@@ -86,10 +86,11 @@ int CalcApp::run() {
 }
 
 void CalcApp::exitProgram() {
-    if (frame_ && frame_->view()->isEvaluating()) {
-        // The console is waiting for a slow line further down this very
-        // stack: ending the event loops stops the line and unwinds back to
-        // run(), which takes the window down once nothing uses it.
+    if (activeModalWidget() != nullptr || (frame_ && frame_->view()->isEvaluating())) {
+        // A dialog, or the console waiting for a slow line, runs an event
+        // loop further down this very stack: ending the loops closes the
+        // dialog or stops the line and unwinds back to run(), which takes
+        // the window down once nothing uses it.
         exit(0);
         return;
     }

@@ -158,6 +158,17 @@ def help_and_about(desktop, app, record):
     wait_for("the About box to close", lambda: not desktop.is_viewable(about[0]))
 
 
+def signal_with_a_dialog_open(desktop, app):
+    """The session ends while the About box is open: the program ends cleanly, not by a crash."""
+    app.focus()
+    desktop.key("alt+h")
+    desktop.key("a")
+    wait_for("the About box", lambda: desktop.run(
+        "xdotool", "search", "--onlyvisible", "--name", "^Tallixについて$").stdout.split())
+    app.process.terminate()
+    check(app.wait_end() == 0, "a termination signal with a dialog open did not end cleanly")
+
+
 def main():
     desk.TALLIX = os.path.abspath(sys.argv[1])
     # A tray host, so that Esc hides the window; a window manager, as on a real desktop.
@@ -169,6 +180,7 @@ def main():
         changed_hotkey_and_precision(desktop, app)
         help_and_about(desktop, app, record)
         check(app.process.poll() is None, "the program ended")
+        signal_with_a_dialog_open(desktop, app)
     finally:
         desktop.close()
     print("options, help and About end to end: all checks passed")
