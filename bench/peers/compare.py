@@ -152,7 +152,8 @@ def cell(outcome, base):
         return outcome.failure
     text = f"{outcome.seconds * 1000:.1f}"
     if base.seconds is not None and base.seconds > 0:
-        text += f" x{outcome.seconds / base.seconds:.1f}"
+        ratio = outcome.seconds / base.seconds
+        text += f" x{ratio:.1f}" if ratio >= 1 else f" x{ratio:.2g}"
     return text
 
 
