@@ -15,6 +15,8 @@ import sys
 import mpmath
 from mpmath import mp, mpf
 
+from reference import error_in_units  # the same measure as the other agreement checks
+
 GUARD_DIGITS = 60
 
 NAMES = {
@@ -33,13 +35,6 @@ LITERAL = re.compile(r"(?<![A-Za-z_0-9.])(\d+\.?\d*(?:[eE][-+]?\d+)?|\.\d+(?:[eE
 def true_value(expression):
     exact = LITERAL.sub(lambda m: "mpf('%s')" % m.group(1), expression)
     return eval(exact, {"__builtins__": {}}, NAMES)
-
-
-def error_in_units(digits, shown, true):
-    if shown == 0 or true == 0:
-        return 0.0 if shown == true else float("inf")
-    unit = mpf(10) ** (mp.floor(mp.log10(abs(shown))) + 1 - digits)
-    return float(abs(shown - true) / unit)
 
 
 def main():

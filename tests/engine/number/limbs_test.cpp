@@ -41,6 +41,33 @@ limbs_t random_limbs(std::mt19937& random, size_t n) {
     return r;
 }
 
+limbs_t normalised_divisor(std::mt19937& random, size_t n) {
+    limbs_t v = random_limbs(random, n);
+    v[0] = LIMB_BASE / 2 + static_cast<int32_t>(random() % (LIMB_BASE / 2));
+    if (random() % 4 == 0) std::fill(v.begin() + 1, v.end(), LIMB_BASE - 1);
+    return v;
+}
+
+// A window of n + count limbs whose first n limbs are below v.
+limbs_t division_window(std::mt19937& random, const limbs_t& v, size_t count, int round) {
+    const size_t n = v.size();
+    limbs_t u = random_limbs(random, n + count);
+    if (round % 3 == 0) {
+        std::copy(v.begin(), v.end(), u.begin());
+        size_t k = n - 1;
+        while (u[k] == 0)
+            u[k--] = LIMB_BASE - 1;
+        --u[k];
+    } else if (round % 3 == 1) {
+        std::copy(v.begin(), v.end(), u.begin());
+        u[n - 1] = 0;
+        u[0] = v[0] - 1;
+    } else {
+        u[0] = static_cast<int32_t>(random() % v[0]);
+    }
+    return u;
+}
+
 TEST(LimbPrimitives, CarriesAndBorrowsRunThroughEveryLimb) {
     limbs_t r{999999999, 999999999};
     EXPECT_EQ(add_limbs(r.data(), limbs_t{0, 1}.data(), 2), 1);
@@ -142,20 +169,8 @@ TEST(LimbPrimitives, DivisionStepOnRandomNormalisedDivisors) {
     std::mt19937 random(77);
     for (int round = 0; round < 300; ++round) {
         size_t n = 1 + random() % 6;
-        limbs_t v = random_limbs(random, n);
-        v[0] = LIMB_BASE / 2 + static_cast<int32_t>(random() % (LIMB_BASE / 2));
-        // A window whose first n limbs stay below the divisor; a third of the
-        // time they are the divisor less one unit, the largest allowed.
-        limbs_t u = random_limbs(random, n + 1);
-        if (round % 3 == 0) {
-            std::copy(v.begin(), v.end(), u.begin());
-            size_t k = n - 1;
-            while (u[k] == 0)
-                u[k--] = LIMB_BASE - 1;
-            --u[k];
-        } else {
-            u[0] = static_cast<int32_t>(random() % v[0]);
-        }
+        limbs_t v = normalised_divisor(random, n);
+        limbs_t u = division_window(random, v, 1, round);
         SCOPED_TRACE(round);
         expect_division_step(u, v);
     }
@@ -175,33 +190,6 @@ limbs_t rows_product(const limbs_t& a, const limbs_t& b) {
     for (int j = static_cast<int>(b.size()) - 1; j >= 0; --j)
         z[j] += addmul_limbs(z.data() + j + 1, a.data(), n, b[j]);
     return z;
-}
-
-limbs_t normalised_divisor(std::mt19937& random, size_t n) {
-    limbs_t v = random_limbs(random, n);
-    v[0] = LIMB_BASE / 2 + static_cast<int32_t>(random() % (LIMB_BASE / 2));
-    if (random() % 4 == 0) std::fill(v.begin() + 1, v.end(), LIMB_BASE - 1);
-    return v;
-}
-
-// A window of n + count limbs whose first n limbs are below v.
-limbs_t division_window(std::mt19937& random, const limbs_t& v, size_t count, int round) {
-    const size_t n = v.size();
-    limbs_t u = random_limbs(random, n + count);
-    if (round % 3 == 0) {
-        std::copy(v.begin(), v.end(), u.begin());
-        size_t k = n - 1;
-        while (u[k] == 0)
-            u[k--] = LIMB_BASE - 1;
-        --u[k];
-    } else if (round % 3 == 1) {
-        std::copy(v.begin(), v.end(), u.begin());
-        u[n - 1] = 0;
-        u[0] = v[0] - 1;
-    } else {
-        u[0] = static_cast<int32_t>(random() % v[0]);
-    }
-    return u;
 }
 
 }  // namespace
