@@ -58,13 +58,13 @@ void hideEffects(QFontDialog& dialog) {
 }  // namespace
 
 CalcView::CalcView(Settings& settings, QWidget* parent, LineEvaluator evaluator)
-    : QPlainTextEdit(parent), settings_(settings), evaluator_(std::move(evaluator)) {
+    : QPlainTextEdit(parent), settings_(settings) {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFont(fontFromSetting(settings_.font()));
     registerBuiltinsOnce();
-    worker_ = std::make_unique<EvaluationWorker>(evaluator_, [this] {
+    worker_ = std::make_unique<EvaluationWorker>(std::move(evaluator), [this] {
         QMetaObject::invokeMethod(this, &CalcView::lineFinished, Qt::QueuedConnection);
     });
 }

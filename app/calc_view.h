@@ -57,7 +57,6 @@ class CalcView : public QPlainTextEdit {
     void requestClose();
 
     Settings& settings_;
-    LineEvaluator evaluator_;
     std::unique_ptr<EvaluationWorker> worker_;
     QEventLoop* waiting_ = nullptr;  // while a slow line runs
     bool lineStopped_ = false;       // the last line was stopped before its end
