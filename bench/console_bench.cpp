@@ -13,6 +13,7 @@
 
 #include "app/calc_view.h"
 #include "app/settings.h"
+#include "engine/language/engine.h"
 
 using namespace tallix;
 
@@ -99,6 +100,7 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     Settings settings(dir.filePath("Tallix.conf"));
     registerBuiltinsOnce();
+    set_precision(DEFAULT_PRECISION);  // as the window starts with a fresh store
     if (!app.arguments().contains("enter")) {
         evaluateTenThousandLines();
         pasteTenThousandLines(settings);
