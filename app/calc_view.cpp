@@ -1,11 +1,8 @@
 #include "app/calc_view.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFontDialog>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextBlock>
@@ -13,6 +10,7 @@
 
 #include "app/console_text.h"
 #include "app/evaluation_worker.h"
+#include "app/font_dialog.h"
 #include "app/font_record.h"
 #include "app/input_blocker.h"
 #include "app/settings.h"
@@ -45,14 +43,6 @@ bool isCtrlM(const QKeyEvent* event) {
 
 bool isAltBackspace(const QKeyEvent* event) {
     return event->key() == Qt::Key_Backspace && chordModifiers(event) == Qt::AltModifier;
-}
-
-// The font dialog offers no effects: a console font has no underline,
-// strike-out or colour.
-void hideEffects(QFontDialog& dialog) {
-    for (QGroupBox* group : dialog.findChildren<QGroupBox*>()) {
-        if (!group->findChildren<QCheckBox*>().isEmpty()) group->hide();
-    }
 }
 
 }  // namespace
@@ -215,13 +205,12 @@ void CalcView::keyPressEvent(QKeyEvent* event) {
 }
 
 void CalcView::chooseFont() {
-    QFontDialog dialog(font(), this);
-    dialog.setOption(QFontDialog::DontUseNativeDialog);
-    hideEffects(dialog);
-    if (dialog.exec() != QDialog::Accepted) return;
-    const LogFont record = fromQFont(dialog.selectedFont());
-    setFont(toQFont(record));
-    settings_.setFont(encodeLogFont(record));
+    const LogFont current = recordFromSetting(settings_.font());
+    const std::optional<LogFont> chosen = chooseFontRecord(this, current);
+    // An untouched dialog leaves the stored record as it was, byte for byte.
+    if (!chosen || *chosen == current) return;
+    setFont(toQFont(*chosen));
+    settings_.setFont(encodeLogFont(*chosen));
 }
 
 }  // namespace tallix
