@@ -10,6 +10,7 @@
 
 #include "app/console_text.h"
 #include "app/evaluation_worker.h"
+#include "app/fallback_fit.h"
 #include "app/font_dialog.h"
 #include "app/font_record.h"
 #include "app/input_blocker.h"
@@ -53,6 +54,8 @@ CalcView::CalcView(Settings& settings, QWidget* parent, LineEvaluator evaluator)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFont(fontFromSetting(settings_.font()));
+    fallbackFit_ = new FallbackFit(document());
+    fallbackFit_->setConsoleFont(font());
     registerBuiltinsOnce();
     worker_ = std::make_unique<EvaluationWorker>(std::move(evaluator), [this] {
         QMetaObject::invokeMethod(this, &CalcView::lineFinished, Qt::QueuedConnection);
@@ -181,6 +184,11 @@ bool CalcView::event(QEvent* event) {
         }
     }
     return QPlainTextEdit::event(event);
+}
+
+void CalcView::changeEvent(QEvent* event) {
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange && fallbackFit_) fallbackFit_->setConsoleFont(font());
 }
 
 void CalcView::keyPressEvent(QKeyEvent* event) {

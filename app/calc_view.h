@@ -10,6 +10,7 @@ class QEventLoop;
 namespace tallix {
 
 class EvaluationWorker;
+class FallbackFit;
 class Settings;
 
 // The console: one editable text where Enter evaluates the line holding the
@@ -44,6 +45,7 @@ class CalcView : public QPlainTextEdit {
 
   protected:
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
 
@@ -57,6 +59,7 @@ class CalcView : public QPlainTextEdit {
     void requestClose();
 
     Settings& settings_;
+    FallbackFit* fallbackFit_ = nullptr;
     std::unique_ptr<EvaluationWorker> worker_;
     QEventLoop* waiting_ = nullptr;  // while a slow line runs
     bool lineStopped_ = false;       // the last line was stopped before its end
