@@ -133,6 +133,11 @@ void MainFrame::createEditMenu() {
     connect(view_, &QPlainTextEdit::textChanged, selectAll, updateSelectAll);
     updatePaste();
     updateSelectAll();
+
+    // The console's own menu offers these very commands, not the text control's standard ones
+    // (other texts, a paste that would not go line by line).
+    view_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    view_->addActions(menu->actions());
 }
 
 void MainFrame::createSettingsMenu() {
