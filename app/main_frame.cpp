@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -89,6 +90,16 @@ void MainFrame::createMenus() {
     createEditMenu();
     createSettingsMenu();
     createHelpMenu();
+    for (QAction* title : menuBar()->actions()) {
+        connect(title->menu(), &QMenu::aboutToHide, this, &MainFrame::returnFocusAfterMenu,
+                Qt::QueuedConnection);
+    }
+}
+
+// A menu closed with Esc leaves the menu bar holding the keyboard, with nothing highlighted,
+// and the next key went to it instead of the console.
+void MainFrame::returnFocusAfterMenu() {
+    if (QApplication::activePopupWidget() == nullptr && menuBar()->hasFocus()) view_->setFocus();
 }
 
 void MainFrame::createFileMenu() {

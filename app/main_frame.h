@@ -57,6 +57,7 @@ class MainFrame : public QMainWindow {
     void createEditMenu();
     void createSettingsMenu();
     void createHelpMenu();
+    void returnFocusAfterMenu();
     void createTray();
     void showSlowLineProgress();
     void registerHotkey();
