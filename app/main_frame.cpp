@@ -11,6 +11,7 @@
 #include "app/about_dialog.h"
 #include "app/calc_view.h"
 #include "app/help.h"
+#include "app/help_window.h"
 #include "app/message_box.h"
 #include "app/options_dialog.h"
 #include "app/program_icon.h"
@@ -186,8 +187,13 @@ void MainFrame::showOptions() {
 }
 
 void MainFrame::showHelp() {
-    open_help(QCoreApplication::applicationDirPath(), this,
-              [this](const QString& text) { showWarning(this, text); });
+    HelpFallbacks fallbacks;
+    fallbacks.warn = [this](const QString& text) { showWarning(this, text); };
+    fallbacks.showPage = [this](const QString& path) {
+        if (!helpWindow_) helpWindow_ = new HelpWindow(this);
+        helpWindow_->showPage(path);
+    };
+    openHelp(QCoreApplication::applicationDirPath(), this, fallbacks);
 }
 
 void MainFrame::showAbout() {

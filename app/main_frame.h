@@ -10,6 +10,7 @@
 namespace tallix {
 
 class CalcView;
+class HelpWindow;
 class Tray;
 
 // The program's window: the console, the menu bar, always on top. Closing
@@ -68,6 +69,7 @@ class MainFrame : public QMainWindow {
     Settings& settings_;
     CalcView* view_ = nullptr;
     std::unique_ptr<Tray> tray_;
+    HelpWindow* helpWindow_ = nullptr;  // made on first need
     GlobalHotkey hotkey_;
     HotKey hotKey_;
     int maxPrec_ = DEFAULT_PRECISION;

@@ -77,8 +77,28 @@ def esc_after_a_menu_gives_keys_to_the_console(desktop):
     wait_for_console(desktop, "1+1\n2\n2+3\n5\n")
 
 
+def help_shows_in_its_own_window_without_an_opener(desktop):
+    # An opener that finds no program for HTML files, then no opener at all.
+    stubs = os.path.join(desktop.home, "stubs")
+    os.makedirs(stubs)
+    with open(os.path.join(stubs, "xdg-open"), "w", encoding="utf-8") as script:
+        script.write("#!/bin/sh\nexit 3\n")
+    os.chmod(os.path.join(stubs, "xdg-open"), 0o755)
+    for path in (stubs, os.path.join(desktop.home, "nothing")):
+        env = dict(desktop.env, PATH=path)
+        app = Tallix(desktop, env=env)
+        app.focus()
+        desktop.key("F1")
+        page = wait_for("the help window", lambda: visible_titled(desktop, "Tallix ヘルプ"))
+        check(desktop.windows_titled_tallix(app.process.pid) == [app.window],
+              "a message box came with the help window")
+        desktop.run("xdotool", "windowclose", page[0])
+        check(app.exit_from_menu() == 0, "Exit failed")
+
+
 SCENARIOS = [
     (esc_after_a_menu_gives_keys_to_the_console, dict(window_manager=True)),
+    (help_shows_in_its_own_window_without_an_opener, dict(window_manager=True)),
 ]
 
 
