@@ -104,7 +104,7 @@ QString CalcView::runLine(const QByteArray& text) {
 
 void CalcView::waitForSlowLine() {
     bool stopping = false;
-    InputBlocker blocker([&stopping] {
+    InputBlocker blocker(this, [&stopping] {
         stopping = true;
         request_stop();
     });

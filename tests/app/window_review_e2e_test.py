@@ -58,6 +58,7 @@ def menu_bar_origin(desktop, app):
 
 
 # Scenarios.
+
 def esc_after_a_menu_gives_keys_to_the_console(desktop):
     app = Tallix(desktop)
     app.focus()
@@ -96,9 +97,76 @@ def help_shows_in_its_own_window_without_an_opener(desktop):
         check(app.exit_from_menu() == 0, "Exit failed")
 
 
+def tray_menu_works_during_a_slow_line(desktop):
+    store_precision(desktop, 2000)
+    app = Tallix(desktop)
+    start_slow_line(desktop, app)
+    desktop.run("xdotool", "windowminimize", "--sync", app.window)
+    wait_for("the window to minimise", lambda: desktop.wm_state(app.window) == "Iconic")
+    tray_menu(desktop, "Down", "Return")  # 開く
+    wait_for("開く to show the window", lambda: desktop.wm_state(app.window) == "Normal")
+    tray_menu(desktop, "Up", "Return")  # Tallixの終了
+    check(app.wait_end() == 0, "Exit from the tray menu did not end the program")
+
+
+def about_box(desktop, app):
+    app.focus()
+    desktop.key("alt+h")
+    desktop.key("a")
+    wait_for("the About box", lambda: visible_titled(desktop, "Tallixについて"))
+
+
+def exits_from_every_state(desktop):
+    """Each state, and the way out taken from it; the end is awaited with a deadline."""
+
+    def after_a_line(app):
+        app.focus()
+        desktop.type("1+1")
+        desktop.key("Return")
+
+    def client_connected(app):
+        client = socket.socket(socket.AF_UNIX)
+        client.connect(os.path.join(desktop.env["XDG_RUNTIME_DIR"], "Tallix.socket"))
+        return client
+
+    def terminate(app):
+        app.process.send_signal(signal.SIGTERM)
+
+    def exit_from_menu(app):
+        app.focus()
+        desktop.key("alt+f")
+        desktop.key("x")
+
+    def exit_from_tray(app):
+        tray_menu(desktop, "Up", "Return")
+
+    cases = [
+        ("a line just finished", after_a_line, exit_from_menu),
+        ("a line just finished", after_a_line, terminate),
+        ("the About box open", lambda app: about_box(desktop, app), terminate),
+        ("the tray menu open", lambda app: tray_menu(desktop), terminate),
+        ("a client on the local socket", client_connected, exit_from_menu),
+        ("a slow line running", lambda app: start_slow_line(desktop, app), exit_from_tray),
+        ("a slow line running", lambda app: start_slow_line(desktop, app), terminate),
+    ]
+    store_precision(desktop, 2000)
+    for state, enter, leave in cases:
+        app = Tallix(desktop)
+        kept = enter(app)
+        leave(app)
+        try:
+            code = app.wait_end()
+        except Exception as error:
+            raise AssertionError("no end with %s (%s)" % (state, leave.__name__)) from error
+        check(code == 0, "exit code %s with %s (%s)" % (code, state, leave.__name__))
+        del kept
+
+
 SCENARIOS = [
     (esc_after_a_menu_gives_keys_to_the_console, dict(window_manager=True)),
     (help_shows_in_its_own_window_without_an_opener, dict(window_manager=True)),
+    (tray_menu_works_during_a_slow_line, dict(window_manager=True, tray=True)),
+    (exits_from_every_state, dict(window_manager=True, tray=True)),
 ]
 
 
