@@ -25,6 +25,8 @@ int titleBarWidth(const QString& title) {
 void useDialogFrame(QDialog& dialog) {
     dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint);
+    // Modal to the window only: the tray icon's menu (Open, Exit) stays usable meanwhile.
+    dialog.setWindowModality(Qt::WindowModal);
     // A dialog of fixed size takes its layout's size, so the width goes into the layout. (A
     // message box makes room for its title itself.)
     if (auto* column = qobject_cast<QBoxLayout*>(dialog.layout())) {

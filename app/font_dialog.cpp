@@ -92,6 +92,7 @@ void keepSampleReadable(QFontDialog& dialog) {
 std::optional<LogFont> chooseFontRecord(QWidget* parent, const LogFont& current) {
     QFontDialog dialog(parent);
     dialog.setOption(QFontDialog::DontUseNativeDialog);
+    dialog.setWindowModality(Qt::WindowModal);  // the tray menu stays usable
     hideEffects(dialog);
     keepSampleReadable(dialog);
     dialog.setCurrentFont(fontForDialog(toQFont(current)));

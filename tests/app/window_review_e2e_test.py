@@ -124,6 +124,12 @@ def exits_from_every_state(desktop):
         desktop.type("1+1")
         desktop.key("Return")
 
+    def font_dialog(app):
+        app.focus()
+        desktop.key("alt+s")
+        desktop.key("f")
+        wait_for("the font dialog", lambda: visible_titled(desktop, "フォントの選択"))
+
     def client_connected(app):
         client = socket.socket(socket.AF_UNIX)
         client.connect(os.path.join(desktop.env["XDG_RUNTIME_DIR"], "Tallix.socket"))
@@ -143,7 +149,9 @@ def exits_from_every_state(desktop):
     cases = [
         ("a line just finished", after_a_line, exit_from_menu),
         ("a line just finished", after_a_line, terminate),
+        ("the About box open", lambda app: about_box(desktop, app), exit_from_tray),
         ("the About box open", lambda app: about_box(desktop, app), terminate),
+        ("the font dialog open", font_dialog, exit_from_tray),
         ("the tray menu open", lambda app: tray_menu(desktop), terminate),
         ("a client on the local socket", client_connected, exit_from_menu),
         ("a slow line running", lambda app: start_slow_line(desktop, app), exit_from_tray),
