@@ -3,6 +3,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "engine/engine.h"
 #include "engine/language/engine_state.h"
@@ -114,6 +115,20 @@ TEST_F(EngineEntryTest, ResetStartsAFreshRun) {
     EXPECT_EQ(eval("rnd"), first_random);
     EXPECT_EQ(eval("pi"), "3.14159265358979");  // not the 50-digit value cached before
 }
+
+#ifndef NDEBUG
+TEST_F(EngineEntryTest, DebugBuildsStopASecondThreadThatEvaluates) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            std::thread slow([] { evaluate_text("sqr(1e-100000000)"); });
+            while (!line_running)
+                std::this_thread::yield();
+            evaluate_text("1");
+        },
+        "two threads evaluate");
+}
+#endif
 
 }  // namespace
 }  // namespace tallix
