@@ -12,7 +12,7 @@
 #include "cli/line_reader.h"
 #include "cli/options.h"
 #include "cli/session.h"
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 namespace tallix {
 namespace {
