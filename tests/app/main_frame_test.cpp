@@ -14,6 +14,7 @@
 #include "app/tray.h"
 #include "console_fixture.h"
 #include "engine/engine.h"
+#include "tallix_version.h"
 
 using namespace tallix;
 
@@ -118,7 +119,7 @@ void MainFrameTest::trayMenu() {
     Tray tray(QIcon(":/icons/tallix-16.png"));
     QCOMPARE(describe(tray.menu()), (QStringList{"開く(&O)\t", "-", "Tallixの終了(&X)\t"}));
     QCOMPARE(tray.menu()->defaultAction(), tray.menu()->actions().first());
-    QCOMPARE(tray.icon()->toolTip(), QString("Tallix 1.12"));
+    QCOMPARE(tray.icon()->toolTip(), QString("Tallix " TALLIX_VERSION));
 
     QSignalSpy open(&tray, &Tray::openRequested);
     QSignalSpy exit(&tray, &Tray::exitRequested);
