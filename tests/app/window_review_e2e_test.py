@@ -44,11 +44,17 @@ def start_slow_line(desktop, app):
     check(app.process.poll() is None, "the program ended")
 
 
-def tray_menu(desktop, *keys):
+def shown_windows(desktop, app):
+    return desktop.run("xdotool", "search", "--onlyvisible", "--pid",
+                       str(app.process.pid)).stdout.split()
+
+
+def tray_menu(desktop, app, *keys):
     """Opens the tray icon's menu with a right click and drives it with keys."""
     icon = wait_for("the tray icon", desktop.tray_icon_centre)
+    before = len(shown_windows(desktop, app))
     desktop.run("xdotool", "mousemove", str(icon[0]), str(icon[1]), "click", "3")
-    time.sleep(0.2)
+    wait_for("the tray menu", lambda: len(shown_windows(desktop, app)) > before)
     desktop.key(*keys)
 
 
@@ -103,9 +109,9 @@ def tray_menu_works_during_a_slow_line(desktop):
     start_slow_line(desktop, app)
     desktop.run("xdotool", "windowminimize", "--sync", app.window)
     wait_for("the window to minimise", lambda: desktop.wm_state(app.window) == "Iconic")
-    tray_menu(desktop, "Down", "Return")  # 開く
+    tray_menu(desktop, app, "Down", "Return")  # 開く
     wait_for("開く to show the window", lambda: desktop.wm_state(app.window) == "Normal")
-    tray_menu(desktop, "Up", "Return")  # Tallixの終了
+    tray_menu(desktop, app, "Up", "Return")  # Tallixの終了
     check(app.wait_end() == 0, "Exit from the tray menu did not end the program")
 
 
@@ -144,7 +150,7 @@ def exits_from_every_state(desktop):
         desktop.key("x")
 
     def exit_from_tray(app):
-        tray_menu(desktop, "Up", "Return")
+        tray_menu(desktop, app, "Up", "Return")
 
     cases = [
         ("a line just finished", after_a_line, exit_from_menu),
@@ -152,7 +158,7 @@ def exits_from_every_state(desktop):
         ("the About box open", lambda app: about_box(desktop, app), exit_from_tray),
         ("the About box open", lambda app: about_box(desktop, app), terminate),
         ("the font dialog open", font_dialog, exit_from_tray),
-        ("the tray menu open", lambda app: tray_menu(desktop), terminate),
+        ("the tray menu open", lambda app: tray_menu(desktop, app), terminate),
         ("a client on the local socket", client_connected, exit_from_menu),
         ("a slow line running", lambda app: start_slow_line(desktop, app), exit_from_tray),
         ("a slow line running", lambda app: start_slow_line(desktop, app), terminate),
