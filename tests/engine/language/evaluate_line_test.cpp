@@ -138,7 +138,7 @@ TEST_F(EvaluateLineTest, StopFromAnotherThreadEndsOnlyTheRunningLine) {
     // it is tried again: how long pi takes is the machine's business.
     std::string out;
     for (int attempt = 0; attempt < 1000 && out != stopped; ++attempt) {
-        reset_function_caches();
+        reset_engine(2000);
         out = eval_while_stopping("pi");
     }
     ASSERT_EQ(out, stopped);
