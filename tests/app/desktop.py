@@ -16,7 +16,7 @@ import tempfile
 import time
 import traceback
 
-TIMEOUT = 15
+TIMEOUT = 30  # generous: deadlines only fail a test that would otherwise hang
 TALLIX = None
 
 
@@ -113,13 +113,20 @@ class Desktop:
         return subprocess.run(argv, env=env or self.env, capture_output=True, text=True,
                               timeout=TIMEOUT)
 
+    # Keys reach the focused client in the order they are sent; what they cause is waited for
+    # by the caller, as a condition (a window, a text, a file), never by a pause here.
     def key(self, *keys):
         self.run("xdotool", "key", "--delay", "40", *keys)
-        time.sleep(0.3)
 
     def type(self, text):
         self.run("xdotool", "type", "--delay", "40", text)
-        time.sleep(0.2)
+
+    def clipboard(self):
+        return self.run("xclip", "-o", "-selection", "clipboard").stdout
+
+    def visible_windows(self, pid):
+        """Every visible window of one process: frames, dialogs, menus."""
+        return set(self.run("xdotool", "search", "--onlyvisible", "--pid", str(pid)).stdout.split())
 
     def close(self):
         for process in reversed(self.processes):
@@ -206,9 +213,56 @@ class Tallix:
         return windows[0] if windows else None
 
     def focus(self):
+        # Both wait until the X server has done it; keys sent after it reach the window.
         self.desktop.run("xdotool", "windowactivate", "--sync", self.window)
         self.desktop.run("xdotool", "windowfocus", "--sync", self.window)
-        time.sleep(0.2)
+
+    def console_text(self):
+        """The console's whole text, copied to the clipboard and read back from there."""
+        self.desktop.key("ctrl+a", "ctrl+c", "ctrl+End")  # ctrl+End drops the selection again
+        return self.desktop.clipboard()
+
+    def wait_console(self, what, predicate):
+        """Waits until the console's text satisfies `predicate` and returns the text.
+
+        While a line runs the program takes no keys, so the copy is asked for again on every
+        poll: the first copy after the line has ended tells.
+        """
+        return wait_for(what, lambda: (lambda text: text if predicate(text) else None)(
+            self.console_text()))
+
+    def open_tray_menu(self):
+        """Right-clicks the tray icon and waits for its menu; returns the menu's windows."""
+        icon = wait_for("the tray icon", self.desktop.tray_icon_centre)
+        before = self.desktop.visible_windows(self.process.pid)
+        self.desktop.run("xdotool", "mousemove", str(icon[0]), str(icon[1]), "click", "3")
+        return wait_for("the tray menu",
+                        lambda: self.desktop.visible_windows(self.process.pid) - before)
+
+    def round_trip(self):
+        """Opens the tray menu and closes it again.
+
+        The program handles its events in order, so once the menu is up it has handled every
+        key and click sent before it: a check that something did NOT happen needs no pause.
+        """
+        menu = self.open_tray_menu()
+        self.desktop.key("Escape")
+        wait_for("the tray menu to close",
+                 lambda: not self.desktop.visible_windows(self.process.pid) & menu)
+
+    def cpu_seconds(self):
+        """CPU time the process has used so far: it grows fast only while a line computes."""
+        with open("/proc/%d/stat" % self.process.pid, encoding="ascii") as stat:
+            fields = stat.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+    def enter(self, line):
+        """Types the line and Enter, and waits until it has been evaluated (a line follows)."""
+        before = self.console_text()
+        self.desktop.type(line)
+        self.desktop.key("Return")
+        return self.wait_console("«%s» to be evaluated" % line,
+                                 lambda text: text.startswith(before + line + "\n"))
 
     def wait_end(self):
         return self.process.wait(TIMEOUT)
