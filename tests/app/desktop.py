@@ -181,21 +181,25 @@ class Desktop:
                                "^Tallix$").stdout.split():
             if self.run("xdotool", "getwindowname", window).stdout.strip() != "Tallix":
                 continue
-            owner = re.search(r"= (\d+)", self.run("xprop", "-id", window, "_NET_WM_PID").stdout)
-            if pid is None or (owner and int(owner.group(1)) == pid):
+            if pid is None or self.pid_of(window) == pid:
                 found.append(window)
         return found
 
-    def tray_icon_centre(self):
-        """Where the program's icon sits in the tray, or None."""
+    def tray_icon_centre(self, pid=None):
+        """Where the program's icon (of one process, if a pid given) sits in the tray, or None."""
         for line in self.run("xwininfo", "-root", "-tree").stdout.splitlines():
-            found = re.search(r'"tallix": \("tallix" "tallix"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+'
-                              r'\s+\+(-?\d+)\+(-?\d+)', line)
-            if found:
-                width, height, x, y = map(int, found.groups())
-                if width <= 48 and height <= 48:
-                    return x + width // 2, y + height // 2
+            found = re.search(r'(0x[0-9a-f]+) "tallix": \("tallix" "tallix"\)\s+(\d+)x(\d+)'
+                              r'\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)', line)
+            if not found:
+                continue
+            width, height, x, y = map(int, found.groups()[1:])
+            if width <= 48 and height <= 48 and (pid is None or self.pid_of(found.group(1)) == pid):
+                return x + width // 2, y + height // 2
         return None
+
+    def pid_of(self, window):
+        owner = re.search(r"= (\d+)", self.run("xprop", "-id", window, "_NET_WM_PID").stdout)
+        return int(owner.group(1)) if owner else None
 
 
 class Tallix:
@@ -233,7 +237,7 @@ class Tallix:
 
     def open_tray_menu(self):
         """Right-clicks the tray icon and waits for its menu; returns the menu's windows."""
-        icon = wait_for("the tray icon", self.desktop.tray_icon_centre)
+        icon = wait_for("the tray icon", lambda: self.desktop.tray_icon_centre(self.process.pid))
         before = self.desktop.visible_windows(self.process.pid)
         self.desktop.run("xdotool", "mousemove", str(icon[0]), str(icon[1]), "click", "3")
         return wait_for("the tray menu",
@@ -257,7 +261,9 @@ class Tallix:
         return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
     def enter(self, line):
-        """Types the line and Enter, and waits until it has been evaluated (a line follows)."""
+        """Types the line and Enter at the end of the console, waits until it has been evaluated
+        and returns the console's text. A copy of an empty console copies nothing, so the
+        console must hold text already or the clipboard be empty."""
         before = self.console_text()
         self.desktop.type(line)
         self.desktop.key("Return")
