@@ -86,9 +86,14 @@ class Desktop:
         self.env["DISPLAY"] = self.display
 
     def start_window_manager(self):
-        self.start(["openbox", "--sm-disable"])
-        wait_for("the window manager", lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in
-                 self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout)
+        manager = self.start(["openbox", "--sm-disable"])
+
+        def running():
+            check(manager.poll() is None, "the window manager ended (%s)" % manager.poll())
+            return "_NET_SUPPORTING_WM_CHECK(WINDOW)" in self.run(
+                "xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout
+
+        wait_for("the window manager", running)
 
     def start_tray_host(self):
         self.start(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
