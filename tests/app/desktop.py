@@ -240,6 +240,29 @@ class Tallix:
         return wait_for(what, lambda: (lambda text: text if predicate(text) else None)(
             self.console_text()))
 
+    def messages(self):
+        """The program's windows titled "Tallix" other than the main one: its message boxes."""
+        return [w for w in self.desktop.windows_titled_tallix(self.process.pid)
+                if w != self.window]
+
+    def dismiss_message(self):
+        message = wait_for("the message", self.messages)
+        self.desktop.run("xdotool", "windowfocus", "--sync", message[0])
+        self.desktop.key("Return")
+        wait_for("the message to go", lambda: not self.desktop.is_viewable(message[0]))
+
+    def open_options(self):
+        self.focus()
+        self.desktop.key("alt+s", "o")
+        return self.options_dialog()
+
+    def options_dialog(self):
+        """Waits for the Options dialog and gives it the keyboard; returns its window."""
+        found = wait_for("the Options dialog", lambda: self.desktop.run(
+            "xdotool", "search", "--onlyvisible", "--name", "^オプション$").stdout.split())
+        self.desktop.run("xdotool", "windowfocus", "--sync", found[0])
+        return found[0]
+
     def open_tray_menu(self):
         """Right-clicks the tray icon and waits for its menu; returns the menu's windows."""
         icon = wait_for("the tray icon", lambda: self.desktop.tray_icon_centre(self.process.pid))

@@ -63,19 +63,6 @@ class Window(Tallix):
         self.round_trip()  # the program has handled the key, if it was its own
         return not self.shown()
 
-    def options(self):
-        self.focus()
-        self.desktop.key("alt+s")
-        self.desktop.key("o")
-        return self.dialog()
-
-    def dialog(self):
-        found = wait_for("the Options dialog",
-                         lambda: self.desktop.run("xdotool", "search", "--onlyvisible", "--name",
-                                                  "^オプション$").stdout.split())
-        self.desktop.run("xdotool", "windowfocus", "--sync", found[0])
-        return found[0]
-
     def choose_ctrl_shift(self, key, precision):
         """Entries in a freshly opened dialog, then Apply."""
         self.desktop.type(precision)  # the precision box has the focus, its text selected
@@ -83,13 +70,6 @@ class Window(Tallix):
         self.desktop.key("alt+g", "ctrl+a")
         self.desktop.type(key)
         self.desktop.key("Return")
-
-    def dismiss_message(self):
-        message = wait_for("the message", lambda: [
-            w for w in self.desktop.windows_titled_tallix(self.process.pid) if w != self.window])
-        self.desktop.run("xdotool", "windowfocus", "--sync", message[0])
-        self.desktop.key("Return")
-        wait_for("the message to go", lambda: not self.desktop.is_viewable(message[0]))
 
 
 def taken_combination(desktop, app):
@@ -104,14 +84,14 @@ def taken_combination(desktop, app):
              other.main_window())
     check(other.process.poll() is None, "the other client did not stay up")
 
-    app.options()
+    app.open_options()
     app.choose_ctrl_shift("q", "30")
     app.dismiss_message()
     # The dialog is back with the same entries: Apply meets the same refusal.
-    app.dialog()
+    app.options_dialog()
     desktop.key("Return")
     app.dismiss_message()
-    app.dialog()
+    app.options_dialog()
     desktop.key("Escape")
     wait_for("Cancel to close the dialog", lambda: not desktop.run(
         "xdotool", "search", "--onlyvisible", "--name", "^オプション$").stdout.strip())
@@ -126,7 +106,7 @@ def taken_combination(desktop, app):
 
 
 def changed_hotkey_and_precision(desktop, app):
-    app.options()
+    app.open_options()
     app.choose_ctrl_shift("q", "20")
     values = wait_for("the settings", lambda: stored(desktop.home).get("MaxPrec") == "20"
                       and stored(desktop.home))
