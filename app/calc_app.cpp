@@ -51,7 +51,8 @@ void CalcApp::installTranslations() {
 
 int CalcApp::run() {
     instance_ = std::make_unique<SingleInstance>();
-    switch (instance_->claim()) {
+    // The launcher's permission to raise a window goes to the instance that shows one.
+    switch (instance_->claim(qEnvironmentVariable("XDG_ACTIVATION_TOKEN"))) {
         case SingleInstance::Claim::HandedOver:
             return 0;
         case SingleInstance::Claim::Unreachable:
@@ -65,7 +66,7 @@ int CalcApp::run() {
     settings_->setSaveFailureHandler([this](const QString& path) { reportSaveFailure(path); });
     frame_ = std::make_unique<MainFrame>(*settings_);
     MainFrame* frame = frame_.get();
-    connect(instance_.get(), &SingleInstance::showRequested, frame, &MainFrame::showFrame);
+    connect(instance_.get(), &SingleInstance::showRequested, frame, &MainFrame::callUp);
     // Queued: the command that asks for the end may come from the window's own menus.
     connect(frame, &MainFrame::exitRequested, this, &CalcApp::exitProgram, Qt::QueuedConnection);
     connect(this, &QGuiApplication::commitDataRequest, frame, [this, frame] {
@@ -86,8 +87,10 @@ int CalcApp::run() {
 }
 
 void CalcApp::exitProgram() {
-    if (activeModalWidget() != nullptr || (frame_ && frame_->view()->isEvaluating())) {
-        // A dialog, or the console waiting for a slow line, runs an event
+    if (activeModalWidget() != nullptr ||
+        (frame_ && (frame_->view()->isEvaluating() || frame_->isWaitingForDesktop()))) {
+        // A dialog, the console waiting for a slow line, or the window waiting for the
+        // desktop to answer a hotkey binding runs an event
         // loop further down this very stack: ending the loops closes the
         // dialog or stops the line and unwinds back to run(), which takes
         // the window down once nothing uses it.

@@ -103,9 +103,18 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
     keyRow->addWidget(buddy_label(QStringLiteral("図形キー(&G)："), keyEdit_, hotkey));
     keyRow->addWidget(keyEdit_);
     keyRow->addStretch();
+    noHotkeyNote_ =
+        new QLabel(QStringLiteral("このデスクトップでは呼び出しキーを登録できません。"
+                                  "システムのショートカットにコマンド tallix を割り当ててください"
+                                  "（起動中のTallixが表示されます）。"),
+                   hotkey);
+    noHotkeyNote_->setObjectName("noHotkeyNote");
+    noHotkeyNote_->setWordWrap(true);
+    noHotkeyNote_->hide();
     auto* hotkeyLayout = new QVBoxLayout(hotkey);
     hotkeyLayout->addLayout(modifierRow);
     hotkeyLayout->addLayout(keyRow);
+    hotkeyLayout->addWidget(noHotkeyNote_);
 
     applyButton_ = new QPushButton(QStringLiteral("適用(&A)"), this);
     applyButton_->setDefault(true);
@@ -137,6 +146,14 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
     connect(keyEdit_, &QLineEdit::textChanged, this, &OptionsDialog::validate);
     for (QCheckBox* box : {altBox_, ctrlBox_, shiftBox_, winBox_})
         connect(box, &QCheckBox::toggled, this, &OptionsDialog::validate);
+}
+
+void OptionsDialog::showNoHotkeyNote(bool show) {
+    noHotkeyNote_->setVisible(show);
+}
+
+bool OptionsDialog::showsNoHotkeyNote() const {
+    return !noHotkeyNote_->isHidden();
 }
 
 int OptionsDialog::exec() {
@@ -205,6 +222,7 @@ bool run_options(QWidget* parent, const OptionValues& current, bool hotkeyActive
     dialog.hotKeyMod = current.hotKeyMod;
     dialog.hotKeyChar = current.hotKeyChar;
     dialog.maxPrec = current.maxPrec;
+    dialog.showNoHotkeyNote(!current.hotkeyMechanism);
     bool rejectedOnce = false;
     for (;;) {
         const int result = showDialog ? showDialog(dialog) : dialog.exec();

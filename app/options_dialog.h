@@ -6,6 +6,7 @@
 #include <functional>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -37,6 +38,11 @@ class OptionsDialog : public QDialog {
 
     QPushButton* applyButton() const { return applyButton_; }
 
+    // Tells, under the hotkey fields, how to call the program up where the desktop offers no
+    // global hotkey.
+    void showNoHotkeyNote(bool show);
+    bool showsNoHotkeyNote() const;
+
   public slots:
     void accept() override;
 
@@ -61,6 +67,7 @@ class OptionsDialog : public QDialog {
     QCheckBox* shiftBox_;
     QCheckBox* winBox_;
     QLineEdit* keyEdit_;
+    QLabel* noHotkeyNote_;
     QPushButton* applyButton_;
     QPushButton* cancelButton_;
 };
@@ -82,6 +89,7 @@ struct OptionValues {
     int hotKeyMod;
     int hotKeyChar;
     int maxPrec;
+    bool hotkeyMechanism = true;  // false: this desktop offers no global hotkey
 };
 
 // Shown when another client holds the chosen combination.
