@@ -83,7 +83,7 @@ void MainFrame::createTray() {
     // Only a tray present now gets the icon: one that appears later does not.
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
     tray_ = std::make_unique<Tray>(windowIcon());
-    connect(tray_.get(), &Tray::openRequested, this, &MainFrame::showFrame);
+    connect(tray_.get(), &Tray::openRequested, this, [this] { callUp(QString()); });
     connect(tray_.get(), &Tray::exitRequested, this, &MainFrame::exitRequested);
 }
 

@@ -127,15 +127,11 @@ void PortalHotkey::startRequest(const QString& method, const QVariantList& argum
 }
 
 void PortalHotkey::sessionCreated(int response, const QVariantMap& results) {
-    if (response == PortalRequest::NoPortal || response == PortalRequest::Timeout) {
-        // No portal, or one without a global-shortcuts backend: this desktop has no hotkey.
+    if (response != 0) {
+        // No portal, one without a global-shortcuts backend, or a backend that does not
+        // work: this desktop has no hotkey to offer.
         session_.clear();
         finish(Result::Unsupported);
-        return;
-    }
-    if (response != 0) {
-        session_.clear();
-        finish(Result::AlreadyUsed);
         return;
     }
     const QString session = pathOf(results.value(QStringLiteral("session_handle")));

@@ -12,6 +12,26 @@ from gi.repository import GLib
 
 WATCHER = "org.kde.StatusNotifierWatcher"
 
+# Qt reads the watcher's properties through its introspection data, which dbus-python would
+# give without them.
+INTROSPECTION = """<node>
+  <interface name="org.kde.StatusNotifierWatcher">
+    <method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
+    <method name="RegisterStatusNotifierHost"><arg name="service" type="s" direction="in"/></method>
+    <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
+    <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
+    <property name="ProtocolVersion" type="i" access="read"/>
+    <signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
+    <signal name="StatusNotifierHostRegistered"/>
+  </interface>
+  <interface name="org.freedesktop.DBus.Properties">
+    <method name="Get"><arg type="s" direction="in"/><arg type="s" direction="in"/>
+      <arg type="v" direction="out"/></method>
+    <method name="GetAll"><arg type="s" direction="in"/><arg type="a{sv}" direction="out"/></method>
+  </interface>
+</node>
+"""
+
 
 class Watcher(dbus.service.Object):
     def __init__(self, bus):
@@ -42,6 +62,10 @@ class Watcher(dbus.service.Object):
         return {"RegisteredStatusNotifierItems": dbus.Array(self.items, signature="s"),
                 "IsStatusNotifierHostRegistered": True,
                 "ProtocolVersion": dbus.Int32(0)}
+
+    @dbus.service.method(dbus.INTROSPECTABLE_IFACE, in_signature="", out_signature="s")
+    def Introspect(self):
+        return INTROSPECTION
 
     @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")
     def Get(self, interface, name):
