@@ -403,11 +403,20 @@ void OptionsApplyTest::oldHotkeyThatWasNotWorkingStaysUnregistered() {
     QVERIFY(!w.log.contains("register 3+A"));
 }
 
+// Where the desktop offers no global hotkey, the dialog says how to call the program up instead.
 void OptionsApplyTest::withoutGlobalHotkeysTheValuesAreStored() {
-    FakeWindow w;
-    w.globalHotkeys = false;
-    QVERIFY(w.run({enter({"Win"}, "h", "9")}));
-    QCOMPARE(w.log.mid(3), QStringList({"precision 9", "store 8+H 9"}));
+    for (const bool mechanism : {true, false}) {
+        FakeWindow w;
+        w.globalHotkeys = mechanism;
+        w.fields.hotkeyMechanism = mechanism;
+        bool noted = false;
+        QVERIFY(w.run({[&](OptionsDialog& d) {
+            noted = d.showsNoHotkeyNote();
+            return enter({"Win"}, "h", "9")(d);
+        }}));
+        QCOMPARE(noted, !mechanism);
+        QCOMPARE(w.log.mid(3), QStringList({"precision 9", "store 8+H 9"}));
+    }
 }
 
 int main(int argc, char** argv) {
