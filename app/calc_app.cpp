@@ -79,7 +79,12 @@ int CalcApp::run() {
         exitProgram();
     });
 
-    if (!startsHidden(arguments())) frame->show();
+    if (startsHidden(arguments())) {
+        // The launcher's permission to raise a window is for now, not for a later call-up.
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+    } else {
+        frame->show();
+    }
     const int code = exec();
     quiet_ = true;
     frame_.reset();
