@@ -197,8 +197,8 @@ void MainFrame::showOptions() {
         settings_.setMaxPrec(digits);
     };
     actions.warn = [this](const QString& text) { showWarning(this, text); };
-    run_options(this, OptionValues{hotKey_.mod, hotKey_.ch, maxPrec_, hotkeyMechanism_},
-                hotkey_->isBound(), actions);
+    runOptions(this, OptionValues{hotKey_.mod, hotKey_.ch, maxPrec_},
+               HotkeyState{hotkey_->isBound(), hotkeyMechanism_}, actions);
 }
 
 void MainFrame::showHelp() {

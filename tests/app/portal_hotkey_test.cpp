@@ -157,7 +157,7 @@ void PortalHotkeyTest::refusalKeepsTheOldKey() {
                         }});
     frame_->showOptions();
     QVERIFY(script.finished());
-    QCOMPARE(message, hotkey_taken_message());
+    QCOMPARE(message, hotkeyTakenMessage());
     QCOMPARE(shownAgain, "Z");
     QCOMPARE(binds().mid(binds().size() - 2), (QStringList{"CTRL+ALT+z", "CTRL+ALT+a"}));
     QVERIFY(frame_->hotkey().isBound());
