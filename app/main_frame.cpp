@@ -17,7 +17,7 @@
 #include "app/options_dialog.h"
 #include "app/program_icon.h"
 #include "app/tray.h"
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 Q_LOGGING_CATEGORY(lcWindow, "tallix.window")
 

@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
+#include "tallix_version.h"
+
 namespace tallix {
 
 namespace {
@@ -31,7 +33,7 @@ Tray::Tray(const QIcon& icon, QObject* parent)
     menu_->addSeparator();
     menu_->addAction(QStringLiteral("Tallixの終了(&X)"), this, &Tray::exitRequested);
 
-    icon_->setToolTip(QStringLiteral("Tallix 1.12"));
+    icon_->setToolTip(QStringLiteral("Tallix " TALLIX_VERSION));
     icon_->setContextMenu(menu_.get());
     // A StatusNotifierItem host reports no double-click, only the item's activation (a
     // click, in the host's own terms): that opens the window. The classic tray reports both,
