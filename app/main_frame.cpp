@@ -224,7 +224,6 @@ void MainFrame::callUp(const QString& activationToken) {
         // It must not reach the programs this one starts.
         qunsetenv("XDG_ACTIVATION_TOKEN");
     }
-    qCDebug(lcWindow) << "visible" << isVisible();
 }
 
 void MainFrame::showFrame() {

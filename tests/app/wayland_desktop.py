@@ -7,6 +7,7 @@ when the scenario ends. The program's diagnostics (Qt logging categories tallix.
 file that the tests read.
 """
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -110,8 +111,9 @@ class WaylandDesktop:
 
     def start_compositor(self):
         self.env["WAYLAND_DISPLAY"] = "tallix-wayland"
+        # --debug lets weston-debug show the scene graph: which windows are mapped.
         self.start(["weston", "--backend=headless-backend.so", "--socket=tallix-wayland",
-                    "--use-pixman", "--idle-time=0", "--no-config"])
+                    "--use-pixman", "--idle-time=0", "--no-config", "--debug"])
         wait_for("weston", lambda: os.path.exists(os.path.join(self.runtime, "tallix-wayland")))
 
     def start(self, argv, env=None, stderr=subprocess.DEVNULL):
@@ -119,6 +121,12 @@ class WaylandDesktop:
                                    stderr=stderr)
         self.processes.append(process)
         return process
+
+    def mapped_windows(self, pid):
+        """Titles of the top-level windows of process `pid` that weston shows now."""
+        graph = subprocess.run(["weston-debug", "scene-graph"], env=self.env, capture_output=True,
+                               text=True, timeout=TIMEOUT).stdout
+        return re.findall(r"role xdg_toplevel, PID %d, .*?top-level window '([^']*)'" % pid, graph)
 
     def backend(self):
         """The test backend's controls (org.tallix.Test)."""
@@ -159,6 +167,10 @@ class WaylandTallix:
 
     def wait_end(self):
         return self.process.wait(TIMEOUT)
+
+    def shown(self):
+        """True while weston shows the program's main window."""
+        return "Tallix" in self.desktop.mapped_windows(self.process.pid)
 
 
 def run_scenarios(scenarios):

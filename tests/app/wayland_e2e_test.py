@@ -3,8 +3,9 @@
 xdg-desktop-portal frontend with a test backend for global shortcuts (portal_backend.py), and a
 StatusNotifierWatcher where a tray is wanted.
 
-What the program does is read from its diagnostics (QT_LOGGING_RULES=tallix.*.debug) and from
-the backend, which records every binding it is asked for.
+Whether the window is shown is what weston's scene graph says; what the program did with a token
+is read from its diagnostics (QT_LOGGING_RULES=tallix.*.debug); the backend records every
+binding it is asked for.
 """
 import os
 import subprocess
@@ -35,12 +36,12 @@ def hotkey_through_the_portal(desktop):
     app.wait_log("the binding", "bind registered")
     binds = [str(trigger) for _, trigger in desktop.backend().Binds()]
     check(binds == ["CTRL+SHIFT+q"], "the stored combination was not bound: %s" % binds)
-    check("visible" not in app.log(), "the hidden start showed the window")
+    check(not app.shown(), "the hidden start showed the window")
 
     # The desktop presses the shortcut: the window shows, with the desktop's token.
     check(desktop.backend().Activate("portal-token-1"), "no session to activate")
-    app.wait_log("the window to show", "called up with token portal-token-1")
-    app.wait_log("the window to show", "visible true")
+    wait_for("the window to show", app.shown)
+    app.wait_log("the desktop's token", "called up with token portal-token-1")
 
     # The user changes the trigger in the desktop's settings: that is the key now.
     check(desktop.backend().ChangeTrigger("Ctrl+Alt+Z"), "no session to change")
@@ -55,12 +56,12 @@ def hotkey_through_the_portal(desktop):
 
 def without_a_backend(desktop):
     """The portal runs but offers no global shortcuts, or there is no portal at all."""
-    app = WaylandTallix(desktop)
+    app = WaylandTallix(desktop, "--hidden")
     app.wait_log("the answer that there is no hotkey", "bind unsupported")
     # Still alive and answering: a second launch (the shortcut users bind instead) shows it.
     second = WaylandTallix(desktop)
     check(second.wait_end() == 0, "the second launch did not hand over")
-    app.wait_log("the second launch to call the window up", "visible true")
+    wait_for("the second launch to call the window up", app.shown)
     app.process.terminate()
     check(app.wait_end() == 0, "the program did not end cleanly")
 
@@ -76,8 +77,9 @@ def tray_through_status_notifier(desktop):
 
     item = wait_for("the tray icon to register", registered)[0]
     name, path = item[:item.index("/")], item[item.index("/"):]
+    check(not app.shown(), "the hidden start showed the window")
     desktop.bus.get_object(name, path).Activate(0, 0, dbus_interface="org.kde.StatusNotifierItem")
-    app.wait_log("the tray to show the window", "visible true")
+    wait_for("the tray to show the window", app.shown)
 
 
 SCENARIOS = [
