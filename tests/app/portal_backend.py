@@ -4,7 +4,8 @@ It owns org.freedesktop.impl.portal.desktop.tallixtest on the session bus and bi
 asked to, unless told to refuse. Tests drive it through org.tallix.Test at /control: Binds()
 lists the triggers asked for, Refuse(b) makes the next bindings fail as a user's Cancel would,
 Activate(token) presses the shortcut of the newest session, ChangeTrigger(text) reports a
-trigger changed in the desktop's settings.
+trigger changed in the desktop's settings. Started with --silent, it never answers CreateSession,
+as a hung desktop would not.
 """
 import sys
 
@@ -35,14 +36,18 @@ class Session(dbus.service.Object):
 
 
 class Backend(dbus.service.Object):
-    def __init__(self, bus):
+    def __init__(self, bus, silent):
         super().__init__(bus, "/org/freedesktop/portal/desktop")
         self.bus, self.sessions, self.binds, self.refuse = bus, {}, [], False
+        self.silent = silent
 
-    @dbus.service.method(IMPL, in_signature="oosa{sv}", out_signature="ua{sv}")
-    def CreateSession(self, handle, session_handle, app_id, options):
+    @dbus.service.method(IMPL, in_signature="oosa{sv}", out_signature="ua{sv}",
+                         async_callbacks=("reply", "error"))
+    def CreateSession(self, handle, session_handle, app_id, options, reply, error):
+        if self.silent:
+            return
         self.sessions[str(session_handle)] = Session(self, session_handle)
-        return dbus.UInt32(0), dbus.Dictionary({}, signature="sv")
+        reply(dbus.UInt32(0), dbus.Dictionary({}, signature="sv"))
 
     @dbus.service.method(IMPL, in_signature="ooa(sa{sv})sa{sv}", out_signature="ua{sv}")
     def BindShortcuts(self, handle, session_handle, shortcuts, parent_window, options):
@@ -126,7 +131,7 @@ class Control(dbus.service.Object):
 def main():
     DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
-    backend = Backend(bus)
+    backend = Backend(bus, "--silent" in sys.argv)
     Control(bus, backend)
     # The name last: whoever waits for it finds the objects in place.
     name = dbus.service.BusName(NAME, bus)

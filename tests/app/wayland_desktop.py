@@ -49,8 +49,8 @@ UseIn=tallixtest
 
 
 class WaylandDesktop:
-    """portal: run the portal frontend; backend: give it the global-shortcuts backend;
-    watcher: a StatusNotifierWatcher; compositor: weston."""
+    """portal: run the portal frontend; backend: give it the global-shortcuts backend ("silent":
+    one that never answers); watcher: a StatusNotifierWatcher; compositor: weston."""
 
     def __init__(self, portal=True, backend=True, watcher=False, compositor=True):
         self.home = tempfile.mkdtemp(prefix="tallix-wayland-e2e-")
@@ -65,8 +65,9 @@ class WaylandDesktop:
         try:
             self.start_bus()
             if backend:
-                self.start_service([sys.executable, os.path.join(HERE, "portal_backend.py")],
-                                   BACKEND_NAME)
+                silent = ["--silent"] if backend == "silent" else []
+                self.start_service([sys.executable, os.path.join(HERE, "portal_backend.py"),
+                                    *silent], BACKEND_NAME)
             if watcher:
                 self.start_service([sys.executable, os.path.join(HERE, "status_notifier_watcher.py")],
                                    WATCHER_NAME)

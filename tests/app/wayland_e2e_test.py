@@ -66,6 +66,15 @@ def without_a_backend(desktop):
     check(app.wait_end() == 0, "the program did not end cleanly")
 
 
+def desktop_that_does_not_answer(desktop):
+    app = WaylandTallix(desktop)
+    wait_for("the window while the desktop keeps silent", app.shown)
+    check("bind " not in app.log(), "the binding was answered")
+    # The binding gives up in its own time; the program goes on without a hotkey.
+    wait_for("the binding to give up", lambda: "bind unsupported" in app.log(), timeout=60)
+    check(app.shown() and app.process.poll() is None, "the program did not go on")
+
+
 def tray_through_status_notifier(desktop):
     app = WaylandTallix(desktop, "--hidden")
     watcher = desktop.bus.get_object("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher")
@@ -86,6 +95,7 @@ SCENARIOS = [
     (hotkey_through_the_portal, dict()),
     (without_a_backend, dict(backend=False)),
     (without_a_backend, dict(portal=False, backend=False)),
+    (desktop_that_does_not_answer, dict(backend="silent")),
     (tray_through_status_notifier, dict(portal=False, backend=False, watcher=True)),
 ]
 
