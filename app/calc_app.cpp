@@ -95,10 +95,9 @@ void CalcApp::exitProgram() {
     if (activeModalWidget() != nullptr ||
         (frame_ && (frame_->view()->isEvaluating() || frame_->isWaitingForDesktop()))) {
         // A dialog, the console waiting for a slow line, or the window waiting for the
-        // desktop to answer a hotkey binding runs an event
-        // loop further down this very stack: ending the loops closes the
-        // dialog or stops the line and unwinds back to run(), which takes
-        // the window down once nothing uses it.
+        // desktop to answer a hotkey binding runs an event loop further down this very
+        // stack: ending the loops closes the dialog, stops the line or gives up the binding
+        // and unwinds back to run(), which takes the window down once nothing uses it.
         exit(0);
         return;
     }
