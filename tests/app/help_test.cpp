@@ -142,8 +142,6 @@ void HelpTest::missingPageWarnsWithoutStartingTheOpener() {
     runHelp(bin);
     QCOMPARE(warnings, QStringList{helpMissingMessage()});
     QVERIFY(!QFile::exists(record));
-    QCOMPARE(helpMissingMessage(), QStringLiteral("ヘルプファイル（HTMLファイル）が見つかりません。"
-                                                  "実行ファイルと同じフォルダに置いてください。"));
 }
 
 void HelpTest::openerReportingFailureShowsThePageHere() {
@@ -169,7 +167,8 @@ void HelpTest::ownWindowFollowsLinksWithinThePage() {
     HelpWindow window;
     window.showPage(TALLIX_HELP_PAGE);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(window.windowTitle(), QStringLiteral("Tallix ヘルプ"));
+    QVERIFY(!window.browser()->documentTitle().isEmpty());
+    QCOMPARE(window.windowTitle(), window.browser()->documentTitle());
     QTextBrowser* page = window.browser();
     QVERIFY(page->toPlainText().contains(QStringLiteral("数式電卓")));
     QCOMPARE(page->verticalScrollBar()->value(), 0);

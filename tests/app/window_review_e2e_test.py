@@ -50,11 +50,22 @@ def shown_windows(desktop, app):
 
 
 def tray_menu(desktop, app, *keys):
-    """Opens the tray icon's menu with a right click and drives it with keys."""
+    """Opens the tray icon's menu with a right click and drives it with keys.
+
+    A menu opened while the window is still taking the activation it was just given closes
+    again at once; the click is repeated until the menu stays up.
+    """
     icon = wait_for("the tray icon", desktop.tray_icon_centre)
-    before = len(shown_windows(desktop, app))
-    desktop.run("xdotool", "mousemove", str(icon[0]), str(icon[1]), "click", "3")
-    wait_for("the tray menu", lambda: len(shown_windows(desktop, app)) > before)
+
+    def menu_opens():
+        before = set(shown_windows(desktop, app))
+        desktop.run("xdotool", "mousemove", str(icon[0]), str(icon[1]), "click", "3")
+        try:
+            return wait_for("the tray menu", lambda: set(shown_windows(desktop, app)) - before, 2)
+        except AssertionError:
+            return None
+
+    wait_for("the tray menu to open", menu_opens, 20)
     desktop.key(*keys)
 
 
