@@ -17,9 +17,7 @@ void set_precision(int digits) {
     prec_limbs = digits / LIMB_DIGITS + 2;
 }
 
-lf::lf(const char* text) {
-    parse(text);
-}
+lf::lf(const char* text) { parse(text); }
 
 lf::lf(double value) {
     char text[64];
@@ -27,9 +25,7 @@ lf::lf(double value) {
     parse(text);
 }
 
-lf::lf(const lf& other) {
-    assign(&other);
-}
+lf::lf(const lf& other) { assign(&other); }
 
 lf::lf(lf&& other) noexcept : len(other.len), exp(other.exp), limbs(other.limbs) {
     other.len = 0;
@@ -55,9 +51,7 @@ lf& lf::operator=(lf&& other) noexcept {
     return *this;
 }
 
-lf::~lf() {
-    delete[] limbs;
-}
+lf::~lf() { delete[] limbs; }
 
 void lf::set_zero() {
     delete[] limbs;
@@ -113,8 +107,7 @@ void lf::normalize(int sign, int64_t limb_exp, const int32_t* buffer, int64_t co
         count = prec_limbs;
         // A carry turns trailing 999999999 limbs into zeros, which are dropped.
         if (round_up) {
-            while (count > 0 && buffer[count - 1] == LIMB_BASE - 1)
-                --count;
+            while (count > 0 && buffer[count - 1] == LIMB_BASE - 1) --count;
         }
         if (round_up && count == 0) {
             int32_t e = checked_exponent(limb_exp + 1);
@@ -126,8 +119,7 @@ void lf::normalize(int sign, int64_t limb_exp, const int32_t* buffer, int64_t co
         }
     }
     if (!round_up) {
-        while (count > 0 && buffer[count - 1] == 0)
-            --count;
+        while (count > 0 && buffer[count - 1] == 0) --count;
         if (count == 0) {
             set_zero();
             return;
