@@ -1,13 +1,16 @@
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <vector>
 
+#include "engine/number/interrupt.h"
 #include "engine/number/kernels.h"
 #include "engine/number/lf.h"
 #include "engine/number/lf_exception.h"
 #include "engine/number/limbs.h"
 #include "engine/number/product.h"
 #include "engine/number/quotient.h"
+#include "engine/number/quotient_sum.h"
 
 namespace tallix {
 
@@ -94,22 +97,88 @@ void lf_mul(lf& result, const lf& a, const lf& b) {
     result.normalize(a.sign() * b.sign(), int64_t{a.exp} + b.exp, z, count);
 }
 
-void lf_div(lf& result, const lf& a, const lf& b) {
-    if (b.len == 0) raise(errors::division_by_zero);
-    if (a.len == 0) return result.assign(nullptr);
+namespace {
+
+// The first `count` limbs, truncated, of the quotient of the magnitudes of a
+// and b (b not zero), in scratch; the first limb may be zero. The dividend
+// window is the one a full quotient of prec_limbs + 2 limbs reads, so these
+// are that quotient's first limbs.
+const int32_t* quotient_limbs(const lf& a, const lf& b, int count) {
     int n = b.size();
     int p = prec_limbs;
-    int32_t* q = scratch(div_q, p + 2);
+    int32_t* q = scratch(div_q, count);
     int32_t* u = scratch(div_u, int64_t{n} + p + 2);
     int32_t* v = scratch(div_v, n);
     int32_t f = LIMB_BASE / (b.limbs[0] + 1);
     u[0] = addmul_limbs(u + 1, a.limbs, std::min(n + p + 1, a.size()), f);
     addmul_limbs(v, b.limbs, n, f);
     if (n < shortest_for_blocks || !kernels().shortcuts)
-        divide_limbs_by_steps(q, u, v, n, p + 2);
-    else if (!divide_limbs_leading(q, u, v, n, p + 2))
-        divide_limbs(q, u, v, n, p + 2);
-    result.normalize(a.sign() * b.sign(), int64_t{a.exp} - b.exp + 1, q, p + 2);
+        divide_limbs_by_steps(q, u, v, n, count);
+    else if (!divide_limbs_leading(q, u, v, n, count))
+        divide_limbs(q, u, v, n, count);
+    return q;
+}
+
+}  // namespace
+
+void lf_div(lf& result, const lf& a, const lf& b) {
+    if (b.len == 0) raise(errors::division_by_zero);
+    if (a.len == 0) return result.assign(nullptr);
+    const int32_t* q = quotient_limbs(a, b, prec_limbs + 2);
+    result.normalize(a.sign() * b.sign(), int64_t{a.exp} - b.exp + 1, q, prec_limbs + 2);
+}
+
+void lf_add_quotient(lf& result, const lf& x, const lf& r) {
+    // Q = x / r rounded has limb exponent x.exp - r.exp + 1 less a leading
+    // zero limb, plus one if rounding carries through every limb.
+    const int64_t q_exp_high = int64_t{x.exp} - r.exp + 1;
+    const int64_t gap = int64_t{r.exp} - q_exp_high;  // Q's exponent is at most gap + 1 below r's
+    const bool quotient_fits = q_exp_high + 1 <= std::numeric_limits<int32_t>::max() &&
+                               q_exp_high - 1 >= std::numeric_limits<int32_t>::min();
+    if (!kernels().shortcuts || x.len <= 0 || r.len <= 0 || r.size() > prec_limbs || gap < 2 ||
+        !quotient_fits) {
+        lf q;
+        lf_div(q, x, r);
+        return lf_add(result, q, r);
+    }
+    // lf_add keeps r alone when Q lies prec_limbs + 1 limbs or more below it.
+    if (gap - 1 >= prec_limbs + 1) {
+        check_stop_request();
+        return result.assign(r);
+    }
+    // Q lies d >= gap limbs below r, and r ends within the first prec_limbs
+    // limbs of the sum, so the sum's limbs that rounding reads (the first
+    // prec_limbs + 2, the carry limb included) are r plus Q's limbs 0 to
+    // prec_limbs - d: no carry comes from the Q limbs past r. Those limbs
+    // of the rounded Q are its truncated limbs unless rounding carries
+    // through every limb after them, which needs the next one to be
+    // 999999999. So `wanted` truncated limbs and one more decide the sum.
+    const int wanted = prec_limbs + 1 - static_cast<int>(gap);
+    if (wanted > prec_limbs - 1) {
+        lf q;
+        lf_div(q, x, r);
+        return lf_add(result, q, r);
+    }
+    const int32_t* q = quotient_limbs(x, r, wanted + 2);
+    const int lead = q[0] == 0 ? 1 : 0;
+    const bool carry_may_reach = q[lead + wanted] == LIMB_BASE - 1;
+    const int64_t leading_exp = q_exp_high - lead;
+    lf leading;
+    leading.normalize(1, leading_exp, q + lead, wanted);
+    if (!carry_may_reach) return lf_add(result, leading, r);
+    // The rounded Q begins either with these limbs or with them plus one in
+    // the last; when both give the same sum, which one it is does not matter.
+    lf raised;
+    const int32_t one = 1;
+    raised.normalize(1, leading_exp - wanted + 1, &one, 1);
+    lf_add(raised, leading, raised);
+    lf sum;
+    lf_add(sum, leading, r);
+    lf_add(raised, raised, r);
+    if (lf_compare(sum, raised) == 0) return result.assign(sum);
+    lf full;
+    lf_div(full, x, r);
+    lf_add(result, full, r);
 }
 
 int lf_compare(const lf& a, const lf& b) {

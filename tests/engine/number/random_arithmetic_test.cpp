@@ -3,7 +3,9 @@
 #include <random>
 #include <string>
 
+#include "engine/number/kernels.h"
 #include "engine/number/lf.h"
+#include "engine/number/quotient_sum.h"
 #include "tests/engine/number/exact_model.h"
 #include "tests/engine/number/random_operands.h"
 #include "tests/engine/number/test_support.h"
@@ -77,5 +79,65 @@ INSTANTIATE_TEST_SUITE_P(Precisions, RandomArithmetic, ::testing::ValuesIn(plans
                          [](const ::testing::TestParamInfo<plan>& info) {
                              return "digits" + std::to_string(info.param.digits);
                          });
+
+// The shortcuts against the schoolbook kernels at precisions sampled over
+// the whole range: products and quotients of full-length operands and of
+// runs of 999999999, and the square-root step x / r + r with x from just
+// below r to beyond the window the sum keeps.
+stored with_kernels(kernel_choice choice, void (*operation)(lf&, const lf&, const lf&), const lf& a,
+                    const lf& b) {
+    set_kernels(choice);
+    lf r;
+    operation(r, a, b);
+    set_kernels({});
+    return stored_of(r);
+}
+
+void plain_quotient_sum(lf& result, const lf& x, const lf& r) {
+    lf q;
+    lf_div(q, x, r);
+    lf_add(result, q, r);
+}
+
+lf nines_operand(std::mt19937_64& random, int keep) {
+    std::vector<int32_t> limbs(static_cast<size_t>(keep), LIMB_BASE - 1);
+    limbs[random() % limbs.size()] = random_limb(random);
+    make_valid(limbs, random);
+    return make_lf(1, static_cast<int32_t>(random() % 5) - 2, limbs);
+}
+
+TEST(Shortcuts, GiveTheLimbsOfTheSchoolbookKernels) {
+    const kernel_choice plain{false, false};
+    std::mt19937_64 random(6007);
+    for (int round = 0; round < 60; ++round) {
+        int digits = round < 3 ? std::vector<int>{6, 2000, 1999}[round] : 6 + random() % 1995;
+        precision_scope scope(digits);
+        const int keep = prec_limbs;
+        for (int pair = 0; pair < 12; ++pair) {
+            lf a = pair % 3 == 0 ? nines_operand(random, keep) : random_operand(random, keep);
+            lf b = pair % 4 == 0 ? nines_operand(random, keep) : related_operand(random, a, keep);
+            a.len = std::abs(a.len);
+            b.len = std::abs(b.len);
+            SCOPED_TRACE(::testing::Message() << digits << " digits: " << describe(a, b));
+            ASSERT_EQ(with_kernels({}, lf_mul, a, b), with_kernels(plain, lf_mul, a, b));
+            ASSERT_EQ(with_kernels({}, lf_div, a, b), with_kernels(plain, lf_div, a, b));
+            // x far below r, as in the halving phase of a square root.
+            lf x = random_operand(random, keep);
+            x.len = std::abs(x.len);
+            x.exp = b.exp - static_cast<int32_t>(random() % (2 * keep + 8));
+            if (pair % 2) {
+                // Just below b × y for a short y: the quotient is y less a
+                // little, a run of 999999999 that rounding may carry through.
+                lf y = make_lf(1, x.exp - b.exp, {random_limb(random) | 1});
+                lf_mul(x, b, y);
+                lf_sub(x, x,
+                       make_lf(1, x.exp - keep + 1, {1 + static_cast<int32_t>(random() % 3)}));
+            }
+            SCOPED_TRACE(describe(x, b));
+            ASSERT_EQ(with_kernels({}, lf_add_quotient, x, b),
+                      with_kernels(plain, plain_quotient_sum, x, b));
+        }
+    }
+}
 
 }  // namespace
