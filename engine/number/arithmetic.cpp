@@ -112,9 +112,9 @@ const int32_t* quotient_limbs(const lf& a, const lf& b, int count) {
     int32_t f = LIMB_BASE / (b.limbs[0] + 1);
     u[0] = addmul_limbs(u + 1, a.limbs, std::min(n + p + 1, a.size()), f);
     addmul_limbs(v, b.limbs, n, f);
-    if (n < shortest_for_blocks || !kernels().shortcuts)
+    if (!kernels().shortcuts || (n > 1 && n < shortest_for_blocks))
         divide_limbs_by_steps(q, u, v, n, count);
-    else if (!divide_limbs_leading(q, u, v, n, count))
+    else if (n == 1 || !divide_limbs_leading(q, u, v, n, count))
         divide_limbs(q, u, v, n, count);
     return q;
 }

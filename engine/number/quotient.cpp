@@ -130,6 +130,32 @@ void divide_block(int32_t* q, int32_t* u, const int32_t* v, int n, int k) {
 
 thread_local std::vector<int32_t> leading_window, leading_quotient;
 
+// div_step on a one-limb divisor, with the quotient limb estimated by a
+// reciprocal in doubles instead of a hardware division. The window value
+// is below v × 10^9 <= 10^18 < 2^60 and the estimate is off by less than
+// 2^-50 of a quotient below 10^9, so within one of the true limb; the
+// remainder then decides it exactly.
+void divide_by_limb(int32_t* q, int32_t* u, int32_t v, int count) {
+    const double reciprocal = 1.0 / v;
+    int64_t remainder = u[0];
+    for (int i = 0; i < count; ++i) {
+        const int64_t window = remainder * LIMB_BASE + u[i + 1];
+        int64_t limb = static_cast<int64_t>(static_cast<double>(window) * reciprocal);
+        remainder = window - limb * v;
+        while (remainder < 0) {
+            --limb;
+            remainder += v;
+        }
+        while (remainder >= v) {
+            ++limb;
+            remainder -= v;
+        }
+        q[i] = static_cast<int32_t>(limb);
+        u[i] = 0;
+    }
+    u[count] = static_cast<int32_t>(remainder);
+}
+
 }  // namespace
 
 void divide_limbs_by_steps(int32_t* q, int32_t* u, const int32_t* v, int n, int count) {
@@ -138,6 +164,7 @@ void divide_limbs_by_steps(int32_t* q, int32_t* u, const int32_t* v, int n, int 
 }
 
 void divide_limbs(int32_t* q, int32_t* u, const int32_t* v, int n, int count) {
+    if (n == 1) return divide_by_limb(q, u, v[0], count);
     if (n < shortest_for_blocks) return divide_limbs_by_steps(q, u, v, n, count);
     for (int i = 0; i < count; i += division_block) {
         divide_block(q + i, u + i, v, n, std::min(division_block, count - i));
