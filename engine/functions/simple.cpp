@@ -50,7 +50,7 @@ lf SQR(const lf& x) {
     lf q;
     do {
         r = s;
-        lf_add_quotient(q, x, r);
+        lf_add_quotient(q, r, x, r);
         lf_div(s, q, lf_two);
     } while (s < r);
     return r;

@@ -128,57 +128,68 @@ void lf_div(lf& result, const lf& a, const lf& b) {
     result.normalize(a.sign() * b.sign(), int64_t{a.exp} - b.exp + 1, q, prec_limbs + 2);
 }
 
-void lf_add_quotient(lf& result, const lf& x, const lf& r) {
-    // Q = x / r rounded has limb exponent x.exp - r.exp + 1 less a leading
+namespace {
+
+void add_full_quotient(lf& result, const lf& s, const lf& a, const lf& b) {
+    lf q;
+    lf_div(q, a, b);
+    lf_add(result, s, q);
+}
+
+}  // namespace
+
+void lf_add_quotient(lf& result, const lf& s, const lf& a, const lf& b) {
+    if (b.len == 0) raise(errors::division_by_zero);
+    // Q = a / b rounded has limb exponent a.exp - b.exp + 1 less a leading
     // zero limb, plus one if rounding carries through every limb.
-    const int64_t q_exp_high = int64_t{x.exp} - r.exp + 1;
-    const int64_t gap = int64_t{r.exp} - q_exp_high;  // Q's exponent is at most gap + 1 below r's
+    const int64_t q_exp_high = int64_t{a.exp} - b.exp + 1;
+    const int64_t gap = int64_t{s.exp} - q_exp_high;  // Q lies gap - 1 limbs or more below s
     const bool quotient_fits = q_exp_high + 1 <= std::numeric_limits<int32_t>::max() &&
                                q_exp_high - 1 >= std::numeric_limits<int32_t>::min();
-    if (!kernels().shortcuts || x.len <= 0 || r.len <= 0 || r.size() > prec_limbs || gap < 2 ||
-        !quotient_fits) {
-        lf q;
-        lf_div(q, x, r);
-        return lf_add(result, q, r);
-    }
-    // lf_add keeps r alone when Q lies prec_limbs + 1 limbs or more below it.
-    if (gap - 1 >= prec_limbs + 1) {
+    if (!kernels().shortcuts || s.len == 0 || a.len == 0 || s.size() > prec_limbs || gap < 3 ||
+        !quotient_fits)
+        return add_full_quotient(result, s, a, b);
+    // lf_add keeps s alone when Q lies prec_limbs + 1 limbs below it, and
+    // so does the subtraction at prec_limbs + 2.
+    if (gap - 1 >= prec_limbs + 2) {
         check_stop_request();
-        return result.assign(r);
+        return result.assign(s);
     }
-    // Q lies d >= gap limbs below r, and r ends within the first prec_limbs
-    // limbs of the sum, so the sum's limbs that rounding reads (the first
-    // prec_limbs + 2, the carry limb included) are r plus Q's limbs 0 to
-    // prec_limbs - d: no carry comes from the Q limbs past r. Those limbs
-    // of the rounded Q are its truncated limbs unless rounding carries
-    // through every limb after them, which needs the next one to be
-    // 999999999. So `wanted` truncated limbs and one more decide the sum.
-    const int wanted = prec_limbs + 1 - static_cast<int>(gap);
-    if (wanted > prec_limbs - 1) {
-        lf q;
-        lf_div(q, x, r);
-        return lf_add(result, q, r);
-    }
-    const int32_t* q = quotient_limbs(x, r, wanted + 2);
+    // Q lies d >= gap limbs below s, and s ends within the first prec_limbs
+    // limbs, so the limbs rounding reads (at most prec_limbs + 2 from the
+    // top, a carry limb or a cancelled leading limb included) are decided
+    // by s, Q's limbs 0 to prec_limbs + 1 - d, and, for a difference,
+    // whether any later limb of Q is non-zero (a borrow); a sum gets no
+    // carry from Q limbs past s. Those limbs of the rounded Q are its
+    // truncated ones unless rounding carries through every limb after
+    // them, which needs the next one to be 999999999.
+    const int wanted = prec_limbs + 2 - static_cast<int>(gap);
+    const int sign = a.sign() * b.sign();
+    const int32_t* q = quotient_limbs(a, b, wanted + 2);
     const int lead = q[0] == 0 ? 1 : 0;
-    const bool carry_may_reach = q[lead + wanted] == LIMB_BASE - 1;
+    const int32_t next = q[lead + wanted];
     const int64_t leading_exp = q_exp_high - lead;
     lf leading;
-    leading.normalize(1, leading_exp, q + lead, wanted);
-    if (!carry_may_reach) return lf_add(result, leading, r);
+    if (sign != s.sign()) {
+        // The next limb, kept, stands for every later limb of Q: non-zero,
+        // and no carry passes it.
+        if (next == 0 || next == LIMB_BASE - 1) return add_full_quotient(result, s, a, b);
+        leading.normalize(sign, leading_exp, q + lead, wanted + 1);
+        return lf_add(result, s, leading);
+    }
+    leading.normalize(sign, leading_exp, q + lead, wanted);
+    if (next != LIMB_BASE - 1) return lf_add(result, s, leading);
     // The rounded Q begins either with these limbs or with them plus one in
     // the last; when both give the same sum, which one it is does not matter.
     lf raised;
     const int32_t one = 1;
-    raised.normalize(1, leading_exp - wanted + 1, &one, 1);
+    raised.normalize(sign, leading_exp - wanted + 1, &one, 1);
     lf_add(raised, leading, raised);
     lf sum;
-    lf_add(sum, leading, r);
-    lf_add(raised, raised, r);
+    lf_add(sum, s, leading);
+    lf_add(raised, s, raised);
     if (lf_compare(sum, raised) == 0) return result.assign(sum);
-    lf full;
-    lf_div(full, x, r);
-    lf_add(result, full, r);
+    add_full_quotient(result, s, a, b);
 }
 
 int lf_compare(const lf& a, const lf& b) {

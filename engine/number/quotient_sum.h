@@ -4,9 +4,10 @@
 
 namespace tallix {
 
-// result = x / r + r, each step rounded as lf_div and lf_add round it, and
-// so to the same limbs; when x / r lies far below r only the quotient limbs
-// that can reach the sum are computed. The step of a square root iteration.
-void lf_add_quotient(lf& result, const lf& x, const lf& r);
+// result = s + a / b, the quotient rounded as lf_div rounds it and the sum
+// as lf_add rounds it, and so to the same limbs; when a / b lies far below
+// s only the quotient limbs that can reach the sum are computed. The step
+// of square root iterations and of series.
+void lf_add_quotient(lf& result, const lf& s, const lf& a, const lf& b);
 
 }  // namespace tallix
