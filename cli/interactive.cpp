@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 namespace tallix {
 

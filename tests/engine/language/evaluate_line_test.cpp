@@ -134,7 +134,16 @@ TEST_F(EvaluateLineTest, StopFromAnotherThreadEndsOnlyTheRunningLine) {
     EXPECT_EQ(eval("x"), "7");
 
     // Pi at 2,000 digits stopped in its first computation, then computed whole.
-    EXPECT_EQ(eval_stopped_after("pi", std::chrono::milliseconds(0)), stopped);
+    // That computation takes a few milliseconds, which a loaded machine may
+    // give the stopper no share of: a missed stop is tried again from a
+    // fresh run.
+    std::string first_pi;
+    for (int attempt = 0; attempt < 50 && first_pi != stopped; ++attempt) {
+        reset_engine();
+        set_precision(2000);
+        first_pi = eval_stopped_after("pi", std::chrono::milliseconds(0));
+    }
+    EXPECT_EQ(first_pi, stopped);
     set_precision(15);
     EXPECT_EQ(eval("pi"), "3.14159265358979");  // built now, at 15 digits
     set_precision(2000);
