@@ -3,7 +3,6 @@
 #include <limits>
 
 #include "engine/number/interrupt.h"
-#include "engine/number/kernels.h"
 #include "engine/number/lf_exception.h"
 #include "engine/number/quotient_limbs.h"
 
@@ -11,15 +10,21 @@ namespace tallix {
 
 namespace {
 
-void add_full_quotient(lf& result, const lf& s, const lf& a, const lf& b) {
-    lf q;
-    lf_div(q, a, b);
-    lf_add(result, s, q);
-}
+// Kept between calls so that the step allocates no limbs.
+thread_local lf full_quotient;
 
 }  // namespace
 
-void lf_add_quotient(lf& result, const lf& s, const lf& a, const lf& b) {
+void add_full_quotient(lf& result, const lf& s, const lf& a, const lf& b) {
+    if (&result == &s || &result == &a || &result == &b) {
+        lf_div(full_quotient, a, b);
+        return lf_add(result, s, full_quotient);
+    }
+    lf_div(result, a, b);
+    lf_add(result, s, result);
+}
+
+void add_shortened_quotient(lf& result, const lf& s, const lf& a, const lf& b) {
     if (b.len == 0) raise(errors::division_by_zero);
     // Q = a / b rounded has limb exponent a.exp - b.exp + 1 less a leading
     // zero limb, plus one if rounding carries through every limb.
@@ -27,8 +32,7 @@ void lf_add_quotient(lf& result, const lf& s, const lf& a, const lf& b) {
     const int64_t gap = int64_t{s.exp} - q_exp_high;  // Q lies gap - 1 limbs or more below s
     const bool quotient_fits = q_exp_high + 1 <= std::numeric_limits<int32_t>::max() &&
                                q_exp_high - 1 >= std::numeric_limits<int32_t>::min();
-    if (!kernels().shortcuts || s.len == 0 || a.len == 0 || s.size() > prec_limbs || gap < 3 ||
-        !quotient_fits)
+    if (s.len == 0 || a.len == 0 || s.size() > prec_limbs || gap < 3 || !quotient_fits)
         return add_full_quotient(result, s, a, b);
     // lf_add keeps s alone when Q lies prec_limbs + 1 limbs below it, and
     // so does the subtraction at prec_limbs + 2.

@@ -97,7 +97,7 @@ stored quotient_sum(kernel_choice choice, const lf& s, const lf& x, const lf& b)
     set_kernels(choice);
     lf r;
     if (choice.shortcuts) {
-        lf_add_quotient(r, s, x, b);
+        add_shortened_quotient(r, s, x, b);
     } else {
         lf q;
         lf_div(q, x, b);
