@@ -126,12 +126,6 @@ void carry_columns(int32_t* z, int columns) {
 
 }  // namespace
 
-void multiply_limbs_by_rows(int32_t* z, const int32_t* a, int n, const int32_t* b, int m) {
-    std::fill_n(z, n + m, 0);
-    for (int j = m - 1; j >= 0; --j)
-        z[j] += addmul_limbs(z + j + 1, a, n, b[j]);
-}
-
 void multiply_limbs(int32_t* z, const int32_t* a, int n, const int32_t* b, int m) {
     if (std::min(n, m) < shortest_for_columns) return multiply_limbs_by_rows(z, a, n, b, m);
     sum_columns(a, n, b, m, n + m - 1);

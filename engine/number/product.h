@@ -1,6 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+
+#include "engine/number/limbs.h"
 
 // Product kernels over base-10^9 limbs, most significant first.
 namespace tallix {
@@ -13,8 +16,13 @@ inline constexpr int shortest_for_columns = 8;
 // computed column by column.
 void multiply_limbs(int32_t* z, const int32_t* a, int n, const int32_t* b, int m);
 
-// The same limbs by rows of addmul_limbs: the schoolbook reference.
-void multiply_limbs_by_rows(int32_t* z, const int32_t* a, int n, const int32_t* b, int m);
+// The same limbs by rows of addmul_limbs: the schoolbook reference, and the
+// fastest way for short operands.
+inline void multiply_limbs_by_rows(int32_t* z, const int32_t* a, int n, const int32_t* b, int m) {
+    std::fill_n(z, n + m, 0);
+    for (int j = m - 1; j >= 0; --j)
+        z[j] += addmul_limbs(z + j + 1, a, n, b[j]);
+}
 
 // The first `keep` limbs of the product, exactly as multiply_limbs gives
 // them, into z (room for n + m limbs), skipping the columns that cannot reach
