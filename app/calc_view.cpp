@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QResizeEvent>
 #include <QTextBlock>
 #include <QTimer>
 
@@ -15,12 +16,16 @@
 #include "app/evaluation_worker.h"
 #include "app/font_record.h"
 #include "app/input_blocker.h"
+#include "app/long_line_wrap.h"
 #include "app/settings.h"
 #include "engine/language/engine.h"
 
 namespace tallix {
 
 namespace {
+
+// How often a long paste lets the window show its progress and hear Esc.
+constexpr int SHOW_PASTE_EVERY_MS = 30;
 
 // Shows the busy cursor for the lifetime of the object; nests.
 class BusyCursor {
@@ -63,7 +68,9 @@ CalcView::CalcView(Settings& settings, QWidget* parent, LineEvaluator evaluator)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFont(fontFromSetting(settings_.font()));
+    new LongLineWrap(this);
     registerBuiltinsOnce();
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { ending_ = true; });
     worker_ = std::make_unique<EvaluationWorker>(std::move(evaluator), [this] {
         QMetaObject::invokeMethod(this, &CalcView::lineFinished, Qt::QueuedConnection);
     });
@@ -100,7 +107,7 @@ void CalcView::evaluateLineAt(QTextCursor& caret) {
 }
 
 QString CalcView::runLine(const QByteArray& text) {
-    lineStopped_ = false;
+    stopping_ = false;
     worker_->start(text);
     // Nearly every line ends within microseconds; only a slow one is worth
     // an event loop (and the repaints it brings, which a long paste would
@@ -110,18 +117,15 @@ QString CalcView::runLine(const QByteArray& text) {
 }
 
 void CalcView::waitForSlowLine() {
-    bool stopping = false;
-    InputBlocker blocker([&stopping] {
-        stopping = true;
-        request_stop();
-    });
+    if (pasteCaret_) showPasteSoFar();
+    InputBlocker blocker([this] { stopEvaluation(); });
     QElapsedTimer clock;
     clock.start();
     QTimer tick;
     connect(&tick, &QTimer::timeout, this, [&] {
         // Repeated: a request that lands just before the line starts is
         // forgotten by it.
-        if (stopping) request_stop();
+        if (stopping_) request_stop();
         if (clock.elapsed() >= 500) emit evaluationRunning(clock.elapsed());
     });
     tick.start(100);
@@ -133,11 +137,15 @@ void CalcView::waitForSlowLine() {
     // Still running: the program is ending, and the line must end before
     // the engine's state goes.
     while (!worker_->waitFor(std::chrono::milliseconds(50))) {
-        stopping = true;
+        stopping_ = true;
         request_stop();
     }
-    lineStopped_ = stopping;
     emit evaluationEnded();
+}
+
+void CalcView::stopEvaluation() {
+    stopping_ = true;
+    request_stop();
 }
 
 // Runs on this thread once the worker has ended a line; notices of lines
@@ -150,21 +158,65 @@ void CalcView::insertFromMimeData(const QMimeData* source) {
     if (source && source->hasText()) pasteText(source->text());
 }
 
+// A paste may be megabytes: it is inserted in steps, each one edit block so
+// that the document is laid out once a step, and between steps the window
+// shows how far it has come and hears Esc. Esc stops the evaluation; what
+// was not yet inserted then goes in as it stands, so nothing pasted is lost.
+// The insertions are no undo steps.
 void CalcView::pasteText(const QString& text) {
     BusyCursor busy;
+    InputBlocker blocker([this] { stopEvaluation(); });
+    document()->setUndoRedoEnabled(false);
     QTextCursor caret = textCursor();
-    // One edit block lets the document lay itself out once, not once per line.
+    pasteCaret_ = &caret;
+    stopping_ = false;
+    PasteReader reader(text);
     caret.beginEditBlock();
-    for (const PastePiece& piece : splitPaste(text)) {
-        caret.insertText(piece.text);
-        if (!piece.endsLine) continue;
-        evaluateLineAt(caret);
-        if (lineStopped_) break;  // Esc: the rest of the paste is dropped too
+    const bool stopped = !pasteLines(caret, reader) && !ending_;
+    qsizetype unevaluated = 0;
+    if (stopped) {
+        const QString rest = reader.rest().toString();
+        PasteReader counter(rest);
+        for (PastePiece piece; counter.next(piece);)
+            unevaluated += piece.endsLine ? 1 : 0;
+        caret.insertText(rest);
     }
     caret.endEditBlock();
+    pasteCaret_ = nullptr;
+    document()->setUndoRedoEnabled(true);
+    if (ending_) return;
     setTextCursor(caret);
     ensureCursorVisible();
     forgetUndoHistory();
+    if (stopped) emit pasteStopped(unevaluated);
+}
+
+// Inserts and evaluates piece after piece; false when Esc or the end of the
+// program came first, with the reader at the first piece not inserted.
+bool CalcView::pasteLines(QTextCursor& caret, PasteReader& reader) {
+    QElapsedTimer sinceShown;
+    sinceShown.start();
+    PastePiece piece;
+    while (!stopping_ && !ending_) {
+        if (!reader.next(piece)) return true;
+        caret.insertText(piece.text.toString());
+        if (piece.endsLine) evaluateLineAt(caret);
+        if (sinceShown.elapsed() >= SHOW_PASTE_EVERY_MS) {
+            showPasteSoFar();
+            QCoreApplication::processEvents();
+            sinceShown.restart();
+        }
+    }
+    return false;
+}
+
+// Closes the paste's edit block, so that the window lays out and shows what
+// has been inserted so far, with the caret in view.
+void CalcView::showPasteSoFar() {
+    pasteCaret_->endEditBlock();
+    setTextCursor(*pasteCaret_);
+    ensureCursorVisible();
+    pasteCaret_->beginEditBlock();
 }
 
 void CalcView::forgetUndoHistory() {
@@ -179,6 +231,16 @@ void CalcView::requestClose() {
     if (QWidget* frame = window()) {
         QMetaObject::invokeMethod(frame, &QWidget::close, Qt::QueuedConnection);
     }
+}
+
+// A status bar that comes while a line runs (or to tell of a stopped paste)
+// takes its height from the console: the line being worked on stays in view.
+void CalcView::resizeEvent(QResizeEvent* event) {
+    const int shrunk = event->oldSize().height() - event->size().height();
+    const QRect caret = cursorRect();
+    const bool caretShown = caret.bottom() >= 0 && caret.top() < viewport()->height() + shrunk;
+    QPlainTextEdit::resizeEvent(event);
+    if (shrunk > 0 && caretShown) ensureCursorVisible();
 }
 
 bool CalcView::event(QEvent* event) {

@@ -54,20 +54,31 @@ MainFrame::~MainFrame() {
     hotkey_.unregisterKey();
 }
 
-// A status bar only while a slow line runs: how long it has run, and the
-// key that stops it.
+// A status bar only while a slow line runs (how long it has run, and the key
+// that stops it) or after Esc stopped a paste.
 void MainFrame::showSlowLineProgress() {
     connect(view_, &CalcView::evaluationRunning, this, [this](qint64 elapsedMs) {
         statusBar()->showMessage(QStringLiteral("計算中 %1 秒    Esc: 中断")
                                      .arg(static_cast<double>(elapsedMs) / 1000.0, 0, 'f', 1));
         statusBar()->show();
     });
-    connect(view_, &CalcView::evaluationEnded, this, [this] {
-        if (auto* bar = findChild<QStatusBar*>()) {
-            bar->clearMessage();
-            bar->hide();
-        }
+    connect(view_, &CalcView::evaluationEnded, this, &MainFrame::hideStatusBar);
+    // Said until the user next changes the console.
+    connect(view_, &CalcView::pasteStopped, this, [this](qsizetype unevaluated) {
+        if (unevaluated == 0) return;
+        statusBar()->showMessage(
+            QStringLiteral("計算を中断しました    残り %1 行は未計算").arg(unevaluated));
+        statusBar()->show();
+        connect(view_, &QPlainTextEdit::textChanged, this, &MainFrame::hideStatusBar,
+                Qt::SingleShotConnection);
     });
+}
+
+void MainFrame::hideStatusBar() {
+    if (auto* bar = findChild<QStatusBar*>()) {
+        bar->clearMessage();
+        bar->hide();
+    }
 }
 
 void MainFrame::createTray() {

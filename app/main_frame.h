@@ -59,6 +59,7 @@ class MainFrame : public QMainWindow {
     void createHelpMenu();
     void createTray();
     void showSlowLineProgress();
+    void hideStatusBar();
     void registerHotkey();
     void placeWindow();
     void fitFrameToRect();

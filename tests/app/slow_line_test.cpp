@@ -1,6 +1,6 @@
 // A line that would run for hours: the console stays drawn, takes no input
-// but Esc, and Esc ends the line with error 2, drops the rest of a paste,
-// and leaves the console ready for the next line.
+// but Esc, and Esc ends the line with error 2, inserts the rest of a paste
+// unevaluated, and leaves the console ready for the next line.
 #include <QApplication>
 #include <QClipboard>
 #include <QRegularExpression>
@@ -55,13 +55,47 @@ class SlowLineTest : public QObject {
         QCOMPARE(view.toPlainText(), SLOW + "\n" + STOPPED + "\n1+1\n2\n");
     }
 
-    void escDuringAPasteDropsTheRestOfIt() {
-        CalcView view(settings_.get());
-        view.show();
-        QGuiApplication::clipboard()->setText("1+1\n" + SLOW + "\n2+2\n3+3\n");
-        QTimer::singleShot(300, &view, [&view] { QTest::keyClick(&view, Qt::Key_Escape); });
+    // After Esc every pasted line is there, those after the stopped one
+    // unevaluated, and the window says so until the console next changes.
+    void escDuringAPasteKeepsEveryPastedLine() {
+        MainFrame frame(settings_.get());
+        set_precision(2000);  // the frame sets the stored precision
+        frame.resize(400, 300);
+        frame.show();
+        CalcView& view = *frame.view();
+        QGuiApplication::clipboard()->setText("1+1\n" + SLOW + "\n2+2\r\n3+3\n4+4");
+        QTimer::singleShot(800, &view, [&] { QTest::keyClick(&view, Qt::Key_Escape); });
         view.paste();
-        QCOMPARE(view.toPlainText(), "1+1\n2\n" + SLOW + "\n" + STOPPED + "\n");
+        QCOMPARE(view.toPlainText(), "1+1\n2\n" + SLOW + "\n" + STOPPED + "\n2+2\n3+3\n4+4");
+        auto* bar = frame.findChild<QStatusBar*>();
+        QVERIFY(bar && bar->isVisible());
+        QVERIFY2(bar->currentMessage().contains(QStringLiteral("2 行")),
+                 qPrintable(bar->currentMessage()));
+        QTest::keyClicks(&view, "5");
+        QVERIFY(!bar->isVisible());
+    }
+
+    // The status bar that comes while a line runs leaves the line in view.
+    void theRunningLineStaysInView() {
+        MainFrame frame(settings_.get());
+        set_precision(2000);
+        frame.resize(400, 200);
+        frame.show();
+        CalcView& view = *frame.view();
+        QStringList lines;
+        for (int i = 0; i < 40; ++i)
+            lines << QString::number(i);
+        test::load(view, lines.join('\n') + '\n' + SLOW);
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        view.ensureCursorVisible();
+        QVERIFY(view.viewport()->rect().contains(view.cursorRect()));
+        bool inView = false;
+        QTimer::singleShot(900, &view, [&] {
+            inView = view.viewport()->rect().contains(view.cursorRect());
+            QTest::keyClick(&view, Qt::Key_Escape);
+        });
+        QTest::keyClick(&view, Qt::Key_Return);
+        QVERIFY(inView);
     }
 
     void theWindowShowsHowLongTheLineHasRunUntilItEnds() {
