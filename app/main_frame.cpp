@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 
@@ -14,6 +15,7 @@
 #include "app/options_dialog.h"
 #include "app/program_icon.h"
 #include "app/tray.h"
+#include "app/window_placement.h"
 #include "engine/language/engine.h"
 
 namespace tallix {
@@ -22,6 +24,23 @@ namespace {
 
 const QString HOTKEY_TAKEN =
     QStringLiteral("呼び出しキーは既に使われています。「設定」-「オプション」で変更してください。");
+
+QList<QRect> availableAreas() {
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas << screen->availableGeometry();
+    return areas;
+}
+
+// A Wayland client neither learns nor chooses where its window is: what Qt
+// reports there as the position is no place the user chose.
+bool platformKnowsPosition() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+WindowRect withPlace(const WindowRect& size, int left, int top) {
+    return WindowRect{left, top, left + size.width(), top + size.height()};
+}
 
 WindowRect outerRect(const QRect& frame) {
     return WindowRect{frame.left(), frame.top(), frame.left() + frame.width(),
@@ -211,9 +230,15 @@ void MainFrame::closeEvent(QCloseEvent* event) {
 
 // The stored rectangle is the outer one, frame included, so the window opens
 // at the client size that makes the frame fit it. The frame's size is known
-// only once a window manager has framed the window.
+// only once a window manager has framed the window. A stored rectangle the
+// screens cannot show is brought within them before the window is first
+// drawn; it is stored back only when the window's place is stored anyway.
+// Where the platform keeps positions to itself, the stored place is left as
+// it is for the next session that knows one.
 void MainFrame::placeWindow() {
-    openingRect_ = settings_.windowRect();
+    const WindowRect stored = settings_.windowRect();
+    openingRect_ = placeOnScreens(stored, availableAreas());
+    if (!platformKnowsPosition()) openingRect_ = withPlace(openingRect_, stored.left, stored.top);
     normalRect_ = openingRect_;
     move(openingRect_.left, openingRect_.top);
     resize(openingRect_.width(), openingRect_.height());
@@ -255,6 +280,8 @@ bool MainFrame::event(QEvent* event) {
 }
 
 WindowRect MainFrame::restoredRect() const {
+    if (!platformKnowsPosition())
+        return withPlace(normalRect_, openingRect_.left, openingRect_.top);
     return normalRect_;
 }
 
