@@ -5,11 +5,13 @@ program on an Xvfb desktop (desktop.py).
 Usage: window_e2e_test.py PATH/TO/tallix [SCENARIO ...]
 """
 import os
+import subprocess
 import sys
 import time
 
 import mpmath
 
+import desktop as desk
 from desktop import Tallix, check, run_scenarios, store_rect, stored_rect, wait_for
 
 
@@ -169,12 +171,41 @@ def rectangle_off_every_screen_moves_onto_it(desktop):
           "stored %s" % (stored_rect(desktop.home),))
 
 
+def wayland_session_keeps_the_stored_place(desktop):
+    """A Wayland client can neither learn nor choose its position: a session under weston
+    restores the size and leaves the stored place as it was for the next X11 session."""
+    socket = "tallix-e2e"
+    desktop.start(["weston", "--backend=headless-backend.so", "--socket=" + socket,
+                   "--use-pixman"])
+    wait_for("weston", lambda: os.path.exists(os.path.join(desktop.env["XDG_RUNTIME_DIR"], socket)))
+    store_rect(desktop.home, (1500, 90, 1900, 390))  # on a monitor weston lacks
+    env = dict(desktop.env, QT_QPA_PLATFORM="wayland", WAYLAND_DISPLAY=socket,
+               WAYLAND_DEBUG="client")
+    env.pop("DISPLAY")
+    log_path = os.path.join(desktop.home, "wayland.log")
+    with open(log_path, "wb") as log:
+        process = subprocess.Popen([desk.TALLIX], env=env, stdout=subprocess.DEVNULL, stderr=log)
+    desktop.processes.append(process)
+
+    def protocol_log():
+        with open(log_path, encoding="utf-8", errors="replace") as log:
+            return log.read()
+    # The compositor has configured the window and the program has drawn it.
+    wait_for("the window", lambda: "ack_configure" in protocol_log() and
+             "wl_surface" in protocol_log().split("ack_configure", 1)[1])
+    process.terminate()
+    check(process.wait(desk.TIMEOUT) == 0, "the program did not end cleanly")
+    check(stored_rect(desktop.home) == (1500, 90, 1900, 390), "stored %s" % (
+        stored_rect(desktop.home),))
+
+
 SCENARIOS = [
     (console_hotkey_tray_and_second_launch, dict(window_manager=True, tray=True)),
     (rectangle_survives_restarts_under_frames, dict(window_manager=True)),
     (hidden_start_and_taken_hotkey, dict(window_manager=True)),
     (huge_stored_rectangle_is_clamped, dict(window_manager=True)),
     (rectangle_off_every_screen_moves_onto_it, dict(window_manager=True)),
+    (wayland_session_keeps_the_stored_place, {}),
 ]
 
 
