@@ -5,10 +5,12 @@ At 2,000 digits «sqr(1e-100000000)» halves its guess about 170 million times. 
 second of Enter ends it: the error line is in the console within a second of the Esc, the
 window stays shown, keys typed while the line ran went nowhere, and «1+1» on the next line
 gives 2 at once. The end of the session while such a line runs ends the program cleanly.
+A paste with such a line in it is drawn while the line runs, and Esc keeps every pasted line.
 
 Usage: slow_line_e2e_test.py PATH/TO/tallix
 """
 import os
+import subprocess
 import sys
 import time
 
@@ -23,6 +25,32 @@ STOPPED = "ERR2: 計算を中断しました"
 def console_text(desktop):
     desktop.run("xdotool", "key", "ctrl+a", "ctrl+c", "ctrl+End")
     return desktop.run("xclip", "-o", "-selection", "clipboard").stdout
+
+
+def console_ink(desktop, window):
+    """Pixels unlike the background in the band of the first console lines (below the menus)."""
+    raw = subprocess.run(["import", "-window", window, "-crop", "200x48+0+30", "-depth", "8",
+                          "rgb:-"], env=desktop.env, capture_output=True, timeout=desk.TIMEOUT).stdout
+    pixels = [raw[i:i + 3] for i in range(0, len(raw) - 2, 3)]
+    background = max(set(pixels), key=pixels.count) if pixels else None
+    return sum(1 for pixel in pixels if pixel != background)
+
+
+def paste_with_a_slow_line(desktop, app):
+    pasted = "1+1\n%s\n2+2\n3+3\n" % SLOW
+    subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=pasted.encode(),
+                   env=desktop.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   timeout=desk.TIMEOUT)
+    app.focus()
+    desktop.run("xdotool", "key", "ctrl+a", "Delete")
+    blank = wait_for("an empty console", lambda: [console_ink(desktop, app.window)])[0]
+    desktop.run("xdotool", "key", "ctrl+v")
+    wait_for("the pasted lines drawn while the line runs",
+             lambda: console_ink(desktop, app.window) > blank + 150)
+    desktop.run("xdotool", "key", "Escape")
+    text = wait_for("the rest of the paste", lambda: (lambda t: t if t.endswith("3+3\n") else None)(
+        console_text(desktop)))
+    check(text == "1+1\n2\n%s\n%s\n2+2\n3+3\n" % (SLOW, STOPPED), "console read back: %r" % text)
 
 
 def main():
@@ -61,6 +89,7 @@ def main():
         check(time.monotonic() - answered < 3, "the next line was slow to answer")
         check(text == "%s\n%s\n1+1\n2\n" % (SLOW, STOPPED), "console read back: %r" % text)
         check(app.process.poll() is None, "the program ended")
+        paste_with_a_slow_line(desktop, app)
 
         # The session ends while a line runs: the line is stopped, waited for, and the
         # program ends as usual, storing its window's place.
