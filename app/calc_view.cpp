@@ -12,6 +12,7 @@
 #include <QTextBlock>
 #include <QTimer>
 
+#include "app/busy_cursor.h"
 #include "app/console_text.h"
 #include "app/evaluation_worker.h"
 #include "app/font_record.h"
@@ -23,18 +24,6 @@
 namespace tallix {
 
 namespace {
-
-// How often a long paste lets the window show its progress and hear Esc.
-constexpr int SHOW_PASTE_EVERY_MS = 30;
-
-// Shows the busy cursor for the lifetime of the object; nests.
-class BusyCursor {
-  public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 Qt::KeyboardModifiers chordModifiers(const QKeyEvent* event) {
     return event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
@@ -72,7 +61,10 @@ CalcView::CalcView(Settings& settings, QWidget* parent, LineEvaluator evaluator)
     registerBuiltinsOnce();
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { ending_ = true; });
     worker_ = std::make_unique<EvaluationWorker>(std::move(evaluator), [this] {
-        QMetaObject::invokeMethod(this, &CalcView::lineFinished, Qt::QueuedConnection);
+        // Only a slow line is waited for in an event loop; the thousands of
+        // lines of a paste need no word each.
+        if (awaitingSlowLine_)
+            QMetaObject::invokeMethod(this, &CalcView::lineFinished, Qt::QueuedConnection);
     });
 }
 
@@ -93,22 +85,30 @@ void CalcView::enter() {
 // there, and the caret ends on the line after it.
 void CalcView::evaluateLineAt(QTextCursor& caret) {
     const QTextBlock line = document()->findBlock(caret.selectionStart());
-    const QByteArray text = lineForEvaluation(line.text(), MAX_LINE_BYTES);
+    stopping_ = false;
+    worker_->start(lineForEvaluation(line.text(), MAX_LINE_BYTES));
+    moveToNextLine(caret, line);
+    insertOutput(caret, awaitLine().value_or(QString()));
+}
+
+void CalcView::moveToNextLine(QTextCursor& caret, const QTextBlock& line) {
     if (line.next().isValid()) {
         caret.setPosition(line.next().position());
     } else {
         caret.movePosition(QTextCursor::End);
         caret.insertBlock();
     }
-    const QString output = runLine(text);
+}
+
+void CalcView::insertOutput(QTextCursor& caret, const QString& output) {
     if (output.isEmpty()) return;
     caret.insertText(output);
     caret.insertBlock();
 }
 
-QString CalcView::runLine(const QByteArray& text) {
-    stopping_ = false;
-    worker_->start(text);
+// The output of the oldest line handed to the worker, or nothing when Esc
+// dropped it before it began.
+std::optional<QString> CalcView::awaitLine() {
     // Nearly every line ends within microseconds; only a slow one is worth
     // an event loop (and the repaints it brings, which a long paste would
     // otherwise pay for on every line).
@@ -132,19 +132,22 @@ void CalcView::waitForSlowLine() {
 
     QEventLoop loop;
     waiting_ = &loop;
+    awaitingSlowLine_ = true;
     if (!worker_->waitFor(std::chrono::milliseconds(0))) loop.exec();
+    awaitingSlowLine_ = false;
     waiting_ = nullptr;
     // Still running: the program is ending, and the line must end before
     // the engine's state goes.
-    while (!worker_->waitFor(std::chrono::milliseconds(50))) {
-        stopping_ = true;
-        request_stop();
-    }
+    while (!worker_->waitFor(std::chrono::milliseconds(50)))
+        stopEvaluation();
     emit evaluationEnded();
 }
 
+// The lines a paste handed over ahead are dropped first, so that none of
+// them begins after the request.
 void CalcView::stopEvaluation() {
     stopping_ = true;
+    worker_->dropWaiting();
     request_stop();
 }
 
@@ -156,67 +159,6 @@ void CalcView::lineFinished() {
 
 void CalcView::insertFromMimeData(const QMimeData* source) {
     if (source && source->hasText()) pasteText(source->text());
-}
-
-// A paste may be megabytes: it is inserted in steps, each one edit block so
-// that the document is laid out once a step, and between steps the window
-// shows how far it has come and hears Esc. Esc stops the evaluation; what
-// was not yet inserted then goes in as it stands, so nothing pasted is lost.
-// The insertions are no undo steps.
-void CalcView::pasteText(const QString& text) {
-    BusyCursor busy;
-    InputBlocker blocker([this] { stopEvaluation(); });
-    document()->setUndoRedoEnabled(false);
-    QTextCursor caret = textCursor();
-    pasteCaret_ = &caret;
-    stopping_ = false;
-    PasteReader reader(text);
-    caret.beginEditBlock();
-    const bool stopped = !pasteLines(caret, reader) && !ending_;
-    qsizetype unevaluated = 0;
-    if (stopped) {
-        const QString rest = reader.rest().toString();
-        PasteReader counter(rest);
-        for (PastePiece piece; counter.next(piece);)
-            unevaluated += piece.endsLine ? 1 : 0;
-        caret.insertText(rest);
-    }
-    caret.endEditBlock();
-    pasteCaret_ = nullptr;
-    document()->setUndoRedoEnabled(true);
-    if (ending_) return;
-    setTextCursor(caret);
-    ensureCursorVisible();
-    forgetUndoHistory();
-    if (stopped) emit pasteStopped(unevaluated);
-}
-
-// Inserts and evaluates piece after piece; false when Esc or the end of the
-// program came first, with the reader at the first piece not inserted.
-bool CalcView::pasteLines(QTextCursor& caret, PasteReader& reader) {
-    QElapsedTimer sinceShown;
-    sinceShown.start();
-    PastePiece piece;
-    while (!stopping_ && !ending_) {
-        if (!reader.next(piece)) return true;
-        caret.insertText(piece.text.toString());
-        if (piece.endsLine) evaluateLineAt(caret);
-        if (sinceShown.elapsed() >= SHOW_PASTE_EVERY_MS) {
-            showPasteSoFar();
-            QCoreApplication::processEvents();
-            sinceShown.restart();
-        }
-    }
-    return false;
-}
-
-// Closes the paste's edit block, so that the window lays out and shows what
-// has been inserted so far, with the caret in view.
-void CalcView::showPasteSoFar() {
-    pasteCaret_->endEditBlock();
-    setTextCursor(*pasteCaret_);
-    ensureCursorVisible();
-    pasteCaret_->beginEditBlock();
 }
 
 void CalcView::forgetUndoHistory() {

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <atomic>
 #include <memory>
+#include <optional>
 
 #include "app/console_text.h"
 #include "app/line_evaluator.h"
 
 class QEventLoop;
+class QTextBlock;
 
 namespace tallix {
 
@@ -56,11 +59,13 @@ class CalcView : public QPlainTextEdit {
 
   private:
     void evaluateLineAt(QTextCursor& caret);
-    QString runLine(const QByteArray& text);
+    void moveToNextLine(QTextCursor& caret, const QTextBlock& line);
+    void insertOutput(QTextCursor& caret, const QString& output);
+    std::optional<QString> awaitLine();
     void waitForSlowLine();
     void lineFinished();
     void pasteText(const QString& text);
-    bool pasteLines(QTextCursor& caret, PasteReader& reader);
+    qsizetype pasteLines(QTextCursor& caret, PasteReader& reader);
     void showPasteSoFar();
     void stopEvaluation();
     void forgetUndoHistory();
@@ -68,10 +73,11 @@ class CalcView : public QPlainTextEdit {
 
     Settings& settings_;
     std::unique_ptr<EvaluationWorker> worker_;
-    QEventLoop* waiting_ = nullptr;      // while a slow line runs
-    QTextCursor* pasteCaret_ = nullptr;  // while a paste goes on
-    bool stopping_ = false;              // Esc came during the line or the paste
-    bool ending_ = false;                // the program is ending
+    QEventLoop* waiting_ = nullptr;               // while a slow line runs
+    QTextCursor* pasteCaret_ = nullptr;           // while a paste goes on
+    bool stopping_ = false;                       // Esc came during the line or the paste
+    bool ending_ = false;                         // the program is ending
+    std::atomic<bool> awaitingSlowLine_ = false;  // read by the worker thread
 };
 
 }  // namespace tallix

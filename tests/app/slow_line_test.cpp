@@ -136,9 +136,21 @@ class SlowLineTest : public QObject {
             worker.start(SLOW.toUtf8());
             QVERIFY(!worker.waitFor(std::chrono::milliseconds(300)));
         }
+        // Lines queued behind a running one and dropped come back as nothing,
+        // in their order, after the running line's own output.
         EvaluationWorker worker(evaluateWithEngine, nullptr);
+        worker.start(SLOW.toUtf8());
+        worker.start("1+1");
+        worker.start("2+2");
+        QVERIFY(!worker.waitFor(std::chrono::milliseconds(100)));
+        worker.dropWaiting();
+        while (!worker.waitFor(std::chrono::milliseconds(50)))
+            request_stop();
+        QCOMPARE(worker.take(), std::optional<QString>(STOPPED));
+        QCOMPARE(worker.take(), std::optional<QString>());
+        QCOMPARE(worker.take(), std::optional<QString>());
         worker.start("7*6");
-        QCOMPARE(worker.take(), QStringLiteral("42"));
+        QCOMPARE(worker.take(), std::optional<QString>(QStringLiteral("42")));
     }
 
   private:
