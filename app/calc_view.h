@@ -66,6 +66,7 @@ class CalcView : public QPlainTextEdit {
     void lineFinished();
     void pasteText(const QString& text);
     qsizetype pasteLines(QTextCursor& caret, PasteReader& reader);
+    qsizetype insertUnevaluated(QTextCursor& caret, PasteReader& reader);
     void showPasteSoFar();
     void stopEvaluation();
     void forgetUndoHistory();

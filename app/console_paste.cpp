@@ -80,13 +80,7 @@ void CalcView::pasteText(const QString& text) {
     caret.beginEditBlock();
     qsizetype unevaluated = pasteLines(caret, reader);
     const bool stopped = stopping_ && !ending_;
-    if (stopped) {
-        const QString rest = reader.rest().toString();
-        PasteReader counter(rest);
-        for (PastePiece piece; counter.next(piece);)
-            unevaluated += piece.endsLine ? 1 : 0;
-        caret.insertText(rest);
-    }
+    if (stopped) unevaluated += insertUnevaluated(caret, reader);
     caret.endEditBlock();
     pasteCaret_ = nullptr;
     document()->setUndoRedoEnabled(true);
@@ -146,6 +140,30 @@ qsizetype CalcView::pasteLines(QTextCursor& caret, PasteReader& reader) {
         --queued;
     }
     return 0;
+}
+
+// Inserts the rest of a paste as it stands, in steps like the evaluated part
+// (inserting megabytes takes a while too); returns how many complete lines
+// it held.
+qsizetype CalcView::insertUnevaluated(QTextCursor& caret, PasteReader& reader) {
+    constexpr int LINES_A_STEP = 2000;
+    qsizetype lines = 0;
+    QElapsedTimer sinceShown;
+    sinceShown.start();
+    while (!ending_) {
+        const QStringView step = reader.rest();
+        PastePiece piece;
+        for (int n = 0; n < LINES_A_STEP && reader.next(piece); ++n)
+            lines += piece.endsLine ? 1 : 0;
+        if (step.size() == reader.rest().size()) break;
+        caret.insertText(step.first(step.size() - reader.rest().size()).toString());
+        if (sinceShown.elapsed() >= SHOW_PASTE_EVERY_MS) {
+            showPasteSoFar();
+            QCoreApplication::processEvents();
+            sinceShown.restart();
+        }
+    }
+    return lines;
 }
 
 // Closes the paste's edit block, so that the window lays out and shows what

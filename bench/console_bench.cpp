@@ -161,9 +161,11 @@ void escDuringAHugePaste(Settings& settings) {
     QGuiApplication::clipboard()->setText(shortLines(3 << 20));
     QElapsedTimer clock;
     qint64 pressedAt = -1;
+    qint64 heardAt = -1;  // when the window runs events again after the key
     QTimer::singleShot(500, &view, [&] {
         pressedAt = clock.elapsed();
         QTest::keyClick(&view, Qt::Key_Escape);
+        QTimer::singleShot(0, &view, [&] { heardAt = clock.elapsed(); });
     });
     clock.start();
     view.paste();
@@ -173,10 +175,10 @@ void escDuringAHugePaste(Settings& settings) {
                     static_cast<long long>(endedAt));
     } else {
         std::printf(
-            "Esc during a 3 MB paste: pressed at %lld ms, paste over %lld ms later "
-            "(console %d lines)\n",
-            static_cast<long long>(pressedAt), static_cast<long long>(endedAt - pressedAt),
-            view.document()->blockCount());
+            "Esc during a 3 MB paste: pressed at %lld ms; the window ran events again "
+            "%lld ms later; the rest was in %lld ms later (console %d lines)\n",
+            static_cast<long long>(pressedAt), static_cast<long long>(heardAt - pressedAt),
+            static_cast<long long>(endedAt - pressedAt), view.document()->blockCount());
     }
     QCoreApplication::processEvents();
 }
