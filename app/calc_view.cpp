@@ -19,7 +19,7 @@
 #include "app/input_blocker.h"
 #include "app/long_line_wrap.h"
 #include "app/settings.h"
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 namespace tallix {
 

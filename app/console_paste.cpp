@@ -8,7 +8,7 @@
 #include "app/console_text.h"
 #include "app/evaluation_worker.h"
 #include "app/input_blocker.h"
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 namespace tallix {
 

@@ -1,6 +1,6 @@
 #include "app/evaluation_worker.h"
 
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 namespace tallix {
 
@@ -66,6 +66,16 @@ void EvaluationWorker::dropWaiting() {
     lineEnded_.notify_all();
 }
 
+// An exception would end the thread and with it the program; the line shows
+// an error instead, and the console stays usable.
+QString EvaluationWorker::evaluateCaught(const QByteArray& line) {
+    try {
+        return evaluator_(line);
+    } catch (...) {
+        return QString::fromStdString(result_of_current_exception().text);
+    }
+}
+
 void EvaluationWorker::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -75,7 +85,7 @@ void EvaluationWorker::run() {
         waiting_.pop_front();
         running_ = true;
         lock.unlock();
-        QString output = evaluator_(line);
+        QString output = evaluateCaught(line);
         lock.lock();
         running_ = false;
         done_.push_back(std::move(output));

@@ -42,6 +42,7 @@ class EvaluationWorker {
   private:
     void run();
     bool frontReady() const;
+    QString evaluateCaught(const QByteArray& line);
 
     LineEvaluator evaluator_;
     std::function<void()> finished_;

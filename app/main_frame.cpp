@@ -16,7 +16,7 @@
 #include "app/program_icon.h"
 #include "app/tray.h"
 #include "app/window_placement.h"
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 namespace tallix {
 

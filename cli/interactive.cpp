@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 namespace tallix {
 

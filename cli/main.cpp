@@ -12,7 +12,8 @@
 #include "cli/line_reader.h"
 #include "cli/options.h"
 #include "cli/session.h"
-#include "engine/language/engine.h"
+#include "engine/engine.h"
+#include "tallix_version.h"
 
 namespace tallix {
 namespace {
@@ -116,7 +117,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (parsed.options.version) {
-        std::puts("Tallix 1.12");
+        std::puts("Tallix " TALLIX_VERSION);
         return 0;
     }
     return run(parsed.options);

@@ -24,8 +24,6 @@ class session {
     void set_echo(bool echo) { echo_ = echo; }
 
   private:
-    void load(std::string_view line, const std::string& where);
-
     output_mode mode_;
     std::FILE* out_;
     std::FILE* err_;
