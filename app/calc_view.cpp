@@ -25,6 +25,8 @@ namespace tallix {
 
 namespace {
 
+constexpr int LINE_ENDED = 1;
+
 Qt::KeyboardModifiers chordModifiers(const QKeyEvent* event) {
     return event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
 }
@@ -59,7 +61,6 @@ CalcView::CalcView(Settings& settings, QWidget* parent, LineEvaluator evaluator)
     setFont(fontFromSetting(settings_.font()));
     new LongLineWrap(this);
     registerBuiltinsOnce();
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { ending_ = true; });
     worker_ = std::make_unique<EvaluationWorker>(std::move(evaluator), [this] {
         // Only a slow line is waited for in an event loop; the thousands of
         // lines of a paste need no word each.
@@ -133,7 +134,10 @@ void CalcView::waitForSlowLine() {
     QEventLoop loop;
     waiting_ = &loop;
     awaitingSlowLine_ = true;
-    if (!worker_->waitFor(std::chrono::milliseconds(0))) loop.exec();
+    // The loop ends with LINE_ENDED when the line ends; anything else is
+    // the program ending, which ends every loop.
+    if (!worker_->waitFor(std::chrono::milliseconds(0)) && loop.exec() != LINE_ENDED)
+        ending_ = true;
     awaitingSlowLine_ = false;
     waiting_ = nullptr;
     // Still running: the program is ending, and the line must end before
@@ -154,7 +158,7 @@ void CalcView::stopEvaluation() {
 // Runs on this thread once the worker has ended a line; notices of lines
 // that ended without an event loop are stale and change nothing.
 void CalcView::lineFinished() {
-    if (waiting_ && worker_->waitFor(std::chrono::milliseconds(0))) waiting_->quit();
+    if (waiting_ && worker_->waitFor(std::chrono::milliseconds(0))) waiting_->exit(LINE_ENDED);
 }
 
 void CalcView::insertFromMimeData(const QMimeData* source) {

@@ -68,6 +68,7 @@ class CalcView : public QPlainTextEdit {
     qsizetype pasteLines(QTextCursor& caret, PasteReader& reader);
     qsizetype insertUnevaluated(QTextCursor& caret, PasteReader& reader);
     void showPasteSoFar();
+    void letEventsRun();
     void stopEvaluation();
     void forgetUndoHistory();
     void requestClose();

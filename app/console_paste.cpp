@@ -1,7 +1,9 @@
 // The console's paste: megabytes of lines, each evaluated as if typed.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTextBlock>
+#include <QTimer>
 
 #include "app/busy_cursor.h"
 #include "app/calc_view.h"
@@ -126,7 +128,7 @@ qsizetype CalcView::pasteLines(QTextCursor& caret, PasteReader& reader) {
         insertOutput(caret, *output);
         if (sinceShown.elapsed() >= SHOW_PASTE_EVERY_MS) {
             showPasteSoFar();
-            QCoreApplication::processEvents();
+            letEventsRun();
             sinceShown.restart();
         }
     }
@@ -159,11 +161,21 @@ qsizetype CalcView::insertUnevaluated(QTextCursor& caret, PasteReader& reader) {
         caret.insertText(step.first(step.size() - reader.rest().size()).toString());
         if (sinceShown.elapsed() >= SHOW_PASTE_EVERY_MS) {
             showPasteSoFar();
-            QCoreApplication::processEvents();
+            letEventsRun();
             sinceShown.restart();
         }
     }
     return lines;
+}
+
+// Runs the events waiting now. The program's end ends every event loop,
+// and one started after it ends at once: a result other than the loop's own
+// says the program is ending.
+void CalcView::letEventsRun() {
+    constexpr int RAN = 1;
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, [&loop] { loop.exit(RAN); });
+    if (loop.exec() != RAN) ending_ = true;
 }
 
 // Closes the paste's edit block, so that the window lays out and shows what
