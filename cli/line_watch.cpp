@@ -23,7 +23,8 @@ line_watch::~line_watch() {
 }
 
 void line_watch::begin_line() {
-    line_.fetch_add(1);
+    // Only this thread counts lines, so a plain increment will do.
+    line_.store(line_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     running_.store(true);
     // The watcher set asleep_ before it last looked at running_, so either it
     // sees this line or it is told of it here.

@@ -19,6 +19,16 @@ output::output(int fd) : fd_(fd) {
 
 void output::write(std::string_view text) {
     std::lock_guard<std::mutex> lock(mutex_);
+    append(text);
+}
+
+void output::write_line(std::string_view text) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    append(text);
+    append("\n");
+}
+
+void output::append(std::string_view text) {
     if (buffer_.size() + text.size() > BUFFER_SIZE) {
         write_out(buffer_);
         buffer_.clear();

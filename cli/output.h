@@ -20,6 +20,9 @@ class output {
     // Appends; the buffer is written out when it is full.
     void write(std::string_view text);
 
+    // Appends text and a line end.
+    void write_line(std::string_view text);
+
     // Writes out what is buffered; false when this or an earlier write failed.
     bool flush();
 
@@ -27,6 +30,7 @@ class output {
     int error() const { return error_.load(); }
 
   private:
+    void append(std::string_view text);
     void write_out(std::string_view text);
 
     int fd_;

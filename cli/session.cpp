@@ -67,15 +67,10 @@ void session::evaluate(std::string_view line, const std::string& where) {
     }
     if (result.error != 0) had_error_ = true;
 
-    if (echoes()) {
-        if (!echo_started_) out_.write(line);
-        out_.write("\n");
-    }
+    if (echoes()) out_.write_line(echo_started_ ? std::string_view() : line);
     echo_started_ = false;
-    if (!result.text.empty() || mode_ == output_mode::results_per_line) {
-        out_.write(result.text);
-        out_.write("\n");
-    }
+    if (!result.text.empty() || mode_ == output_mode::results_per_line)
+        out_.write_line(result.text);
 }
 
 }  // namespace tallix

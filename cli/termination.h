@@ -7,7 +7,7 @@ namespace tallix {
 // SIGTERM, SIGINT and SIGHUP end a run in order instead of at once: the
 // handler only asks the running line to stop and notes the signal; the
 // program then writes every finished output and ends by the same signal, so
-// its parent sees what ended it. A second such signal ends it at once. A
+// its parent sees what ended it. The same signal sent again ends it at once. A
 // signal the parent had set to be ignored stays ignored.
 void catch_termination_signals();
 
