@@ -194,6 +194,8 @@ TEST_F(CliTest, LongLinesAreCutAsInTheWindowAndSetTheStatus) {
     EXPECT_EQ(cli({}, fits + "\n").status, 0);
     // The transcript still shows the line as it was.
     EXPECT_EQ(cli({"--transcript"}, too_long).out, too_long + "\n2\n");
+    std::string many_reads_long = "1+1" + std::string(200000, ' ');
+    EXPECT_EQ(cli({"--transcript"}, many_reads_long + "\n3").out, many_reads_long + "\n2\n3\n3\n");
     // A character across the limit is left out whole, not split into a byte
     // that would end the expression.
     std::string across = "1+1" + std::string(limit - 4, ' ') + "\xe5\x86\x86";

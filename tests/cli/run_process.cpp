@@ -68,6 +68,9 @@ child_process::child_process(const std::string& program, const std::vector<std::
     ::close(out.write_end);
     ::close(err.write_end);
     in_fd_ = in.write_end;
+    // A blocking write of more than the pipe holds would wait for the child,
+    // which may itself wait for us to read its output.
+    ::fcntl(in_fd_, F_SETFL, O_NONBLOCK);
     out_fd_ = out.read_end;
     err_fd_ = err.read_end;
     if (input_.empty() && close_input_) close_fd(in_fd_);
@@ -98,7 +101,8 @@ bool child_process::pump(int timeout_ms) {
     if (feeding && (fds[0].revents & (POLLOUT | POLLERR | POLLHUP))) {
         ssize_t n = ::write(in_fd_, input_.data() + written_, input_.size() - written_);
         if (n > 0) written_ += static_cast<size_t>(n);
-        if (n < 0 || (written_ == input_.size() && close_input_)) close_fd(in_fd_);
+        if ((n < 0 && errno != EAGAIN) || (written_ == input_.size() && close_input_))
+            close_fd(in_fd_);
     }
     int* readers[2] = {&out_fd_, &err_fd_};
     std::string* sinks[2] = {&result_.out, &result_.err};
