@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "tallix_version.h"
+
 namespace tallix {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
@@ -17,7 +19,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     icon->setObjectName("icon");
     icon->setPixmap(programIcon().pixmap(32, 32));
 
-    auto* text = new QLabel(QStringLiteral("Tallix Version 1.12"), this);
+    auto* text = new QLabel(QStringLiteral("Tallix Version " TALLIX_VERSION), this);
     text->setObjectName("version");
 
     auto* ok = new QPushButton(QStringLiteral("了解"), this);

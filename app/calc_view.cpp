@@ -16,7 +16,7 @@
 #include "app/font_record.h"
 #include "app/input_blocker.h"
 #include "app/settings.h"
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 namespace tallix {
 

@@ -1,6 +1,6 @@
 #include "app/evaluation_worker.h"
 
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 namespace tallix {
 
@@ -45,6 +45,16 @@ QString EvaluationWorker::take() {
     return std::move(output_);
 }
 
+// An exception would end the thread and with it the program; the line shows
+// an error instead, and the console stays usable.
+QString EvaluationWorker::evaluateCaught(const QByteArray& line) {
+    try {
+        return evaluator_(line);
+    } catch (...) {
+        return QString::fromStdString(result_of_current_exception().text);
+    }
+}
+
 void EvaluationWorker::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -52,7 +62,7 @@ void EvaluationWorker::run() {
         if (quit_ && !pending_) return;
         const QByteArray line = line_;
         lock.unlock();
-        QString output = evaluator_(line);
+        QString output = evaluateCaught(line);
         lock.lock();
         output_ = std::move(output);
         pending_ = false;

@@ -33,6 +33,7 @@ class EvaluationWorker {
 
   private:
     void run();
+    QString evaluateCaught(const QByteArray& line);
 
     LineEvaluator evaluator_;
     std::function<void()> finished_;

@@ -1,21 +1,16 @@
 #include "app/line_evaluator.h"
 
-#include <algorithm>
-#include <cstring>
 #include <mutex>
+#include <string_view>
 
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 namespace tallix {
 
 QString evaluateWithEngine(const QByteArray& line) {
-    const qsizetype length = std::min<qsizetype>(line.size(), MAX_LINE_BYTES);
-    std::memcpy(input_buffer, line.constData(), length);
-    input_buffer[length] = '\n';
-    input_buffer[length + 1] = '\0';
-    output_buffer[0] = '\0';
-    evaluate_line();
-    return QString::fromUtf8(output_buffer, qstrnlen(output_buffer, sizeof output_buffer));
+    const line_result result =
+        evaluate_text(std::string_view(line.constData(), static_cast<size_t>(line.size())));
+    return QString::fromStdString(result.text);
 }
 
 void registerBuiltinsOnce() {

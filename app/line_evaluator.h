@@ -10,8 +10,7 @@ namespace tallix {
 // it; an empty text means there is nothing to show.
 using LineEvaluator = std::function<QString(const QByteArray& line)>;
 
-// The calculator engine as a LineEvaluator. Lines longer than the engine's
-// buffer are the caller's to shorten.
+// The calculator engine as a LineEvaluator.
 QString evaluateWithEngine(const QByteArray& line);
 
 // The built-in names enter the engine's table once per process, however many

@@ -14,7 +14,7 @@
 #include "app/options_dialog.h"
 #include "app/program_icon.h"
 #include "app/tray.h"
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 namespace tallix {
 

@@ -8,6 +8,8 @@
 #include <memory>
 #include <utility>
 
+#include "engine/engine.h"
+
 class QSettings;
 
 namespace tallix {
@@ -39,10 +41,6 @@ struct HotKey {
 
     bool operator==(const HotKey&) const = default;
 };
-
-inline constexpr int MIN_PRECISION = 6;
-inline constexpr int MAX_PRECISION = 2000;
-inline constexpr int DEFAULT_PRECISION = 15;
 
 // The per-user settings: organisation "Morvane", application "Tallix", group
 // "Settings". Each value read falls back to its default when it is absent or

@@ -3,6 +3,8 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
+#include "tallix_version.h"
+
 namespace tallix {
 
 Tray::Tray(const QIcon& icon, QObject* parent)
@@ -14,7 +16,7 @@ Tray::Tray(const QIcon& icon, QObject* parent)
     menu_->addSeparator();
     menu_->addAction(QStringLiteral("Tallixの終了(&X)"), this, &Tray::exitRequested);
 
-    icon_->setToolTip(QStringLiteral("Tallix 1.12"));
+    icon_->setToolTip(QStringLiteral("Tallix " TALLIX_VERSION));
     icon_->setContextMenu(menu_.get());
     connect(icon_.get(), &QSystemTrayIcon::activated, this, [this](auto reason) {
         if (reason == QSystemTrayIcon::DoubleClick) emit openRequested();

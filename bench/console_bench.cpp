@@ -13,7 +13,7 @@
 
 #include "app/calc_view.h"
 #include "app/settings.h"
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 using namespace tallix;
 

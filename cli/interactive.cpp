@@ -10,7 +10,7 @@
 #include <string>
 
 #include "cli/termination.h"
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 namespace tallix {
 

@@ -16,7 +16,8 @@
 #include "cli/output.h"
 #include "cli/session.h"
 #include "cli/termination.h"
-#include "engine/language/engine.h"
+#include "engine/engine.h"
+#include "tallix_version.h"
 
 namespace tallix {
 namespace {
@@ -178,6 +179,6 @@ int main(int argc, char** argv) {
     if (!parsed.error.empty()) return usage_error(parsed.error);
     output out(STDOUT_FILENO);
     if (parsed.options.help) return print(out, usage_text);
-    if (parsed.options.version) return print(out, "Tallix 1.12\n");
+    if (parsed.options.version) return print(out, "Tallix " TALLIX_VERSION "\n");
     return run(parsed.options, out);
 }

@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include <string>
 #include <string_view>
 
 namespace tallix {
@@ -26,9 +27,6 @@ const char* const usage_text =
     "unreadable file or a failed write (the run stops at the first such failure).\n";
 
 namespace {
-
-constexpr int MIN_PRECISION = 6;
-constexpr int MAX_PRECISION = 2000;
 
 // Walks argv, handing each option its value whether it is attached
 // ("-p20", "--precision=20") or the next argument.
@@ -114,7 +112,8 @@ class option_reader {
 
     void set_precision_text(const std::string& text) {
         if (!parse_precision(text, result_.options.precision))
-            fail("precision '" + text + "' is not a whole number from 6 to 2000");
+            fail("precision '" + text + "' is not a whole number from " +
+                 std::to_string(MIN_PRECISION) + " to " + std::to_string(MAX_PRECISION));
     }
 
     void fail(std::string message) {

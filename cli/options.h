@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine.h"
+
 namespace tallix {
 
 enum class output_mode {
@@ -12,7 +14,7 @@ enum class output_mode {
 };
 
 struct cli_options {
-    int precision = 15;
+    int precision = DEFAULT_PRECISION;
     std::vector<std::string> eval_texts;  // -e, in order; evaluated before the files
     std::vector<std::string> files;       // "-" is standard input
     output_mode mode = output_mode::results;

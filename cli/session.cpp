@@ -1,48 +1,8 @@
 #include "cli/session.h"
 
-#include <cstdlib>
-#include <cstring>
-
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 namespace tallix {
-
-namespace {
-
-struct evaluated_line {
-    std::string text;  // empty when the line shows nothing
-    int error = 0;     // the number of an error line
-    bool cut = false;  // only the line's first MAX_LINE_BYTES or fewer were evaluated
-};
-
-// The longest start of the line that fits, without splitting a UTF-8
-// character, as the window cuts it.
-size_t cut_length(std::string_view line) {
-    size_t length = MAX_LINE_BYTES;
-    while (length > 0 && (static_cast<unsigned char>(line[length]) & 0xC0) == 0x80)
-        --length;
-    return length;
-}
-
-// The one place that hands a line to the engine.
-evaluated_line evaluate_in_engine(std::string_view line) {
-    evaluated_line result;
-    if (line.size() > static_cast<size_t>(MAX_LINE_BYTES)) {
-        line = line.substr(0, cut_length(line));
-        result.cut = true;
-    }
-    std::memcpy(input_buffer, line.data(), line.size());
-    input_buffer[line.size()] = '\n';
-    input_buffer[line.size() + 1] = '\0';
-    output_buffer[0] = '\0';
-    evaluate_line();
-    result.text = output_buffer;
-    // A result is a number, so only an error line starts with "ERR".
-    if (result.text.compare(0, 3, "ERR") == 0) result.error = std::atoi(result.text.c_str() + 3);
-    return result;
-}
-
-}  // namespace
 
 session::session(output_mode mode, output& out, std::FILE* err, line_watch* watch)
     : mode_(mode), out_(out), err_(err), watch_(watch) {}
@@ -56,7 +16,7 @@ void session::echo_dropped(std::string_view kept, std::string_view dropped) {
 
 void session::evaluate(std::string_view line, const std::string& where) {
     if (watch_) watch_->begin_line();
-    const evaluated_line result = evaluate_in_engine(line);
+    const line_result result = evaluate_text(line);
     if (watch_) watch_->end_line();
 
     if (result.cut) {

@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cerrno>
 
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 namespace tallix {
 

@@ -1,5 +1,3 @@
-#include <optional>
-
 #include "engine/functions/caches.h"
 #include "engine/functions/functions.h"
 #include "engine/number/lf_exception.h"
@@ -8,27 +6,18 @@ namespace tallix {
 
 namespace {
 
-// The comparison bounds of log_split, built on its first call at the precision
-// then in force and kept, like the value of pi, for the rest of the run.
-struct log_bounds {
-    lf ten_to_the_tenth;
-    lf n1024;
-    lf sqrt_two;
-    lf sqrt_half;
-};
-
-std::optional<log_bounds> bounds;
-
+// Built at the precision in force at the first call and kept, like the value
+// of pi, for the rest of the run.
 const log_bounds& get_bounds() {
-    if (!bounds) {
+    if (!log_bounds_cache) {
         log_bounds b;
         b.ten_to_the_tenth = lf("1e10");
         b.n1024 = lf("1024");
         b.sqrt_two = SQR(lf_two);
         b.sqrt_half = SQR(lf("0.5"));
-        bounds = std::move(b);
+        log_bounds_cache = std::move(b);
     }
-    return *bounds;
+    return *log_bounds_cache;
 }
 
 // The atanh series: ln m = 2 (a + a^3/3 + a^5/5 + ...) with a = (m-1)/(m+1).
@@ -51,10 +40,6 @@ lf atanh_sum(const lf& m) {
 }
 
 }  // namespace
-
-void reset_log_bounds() {
-    bounds.reset();
-}
 
 // Big arguments are brought down ten powers of two per pass; below the lower
 // bound they are doubled one step at a time. The argument itself, not the

@@ -1,14 +1,9 @@
-#include "engine/functions/pi.h"
-
+#include "engine/functions/caches.h"
 #include "engine/functions/functions.h"
 
 namespace tallix {
 
 namespace {
-
-// Zero until the first PI; afterwards pi at the precision of that first call,
-// which every later call returns even when the precision has changed since.
-lf pi_cache;
 
 // Gauss-Legendre with the running sum scaled by 4 (d starts at 1, c at 4)
 // and the final (a + b)^2 taken as 4a^2.
@@ -38,10 +33,6 @@ lf gauss_legendre_pi() {
 lf PI() {
     if (pi_cache.is_zero()) pi_cache = gauss_legendre_pi();
     return pi_cache;
-}
-
-void reset_pi_cache() {
-    pi_cache = lf();
 }
 
 }  // namespace tallix

@@ -1,18 +1,16 @@
+#include "engine/language/evaluate_line.h"
+
 #include <cstdio>
 #include <string_view>
 
-#include "engine/language/engine.h"
+#include "engine/language/engine_state.h"
 #include "engine/language/parser.h"
 #include "engine/language/parser_stack.h"
-#include "engine/language/scanner.h"
 #include "engine/language/temp_list.h"
 #include "engine/number/interrupt.h"
 #include "engine/number/lf_exception.h"
 
 namespace tallix {
-
-char input_buffer[LINE_BUFFER_SIZE];
-char output_buffer[LINE_BUFFER_SIZE];
 
 namespace {
 
@@ -33,6 +31,7 @@ struct line_cleanup {
 void evaluate_line() {
     line_cleanup cleanup;
     clear_stop_request();
+    output_error = 0;
     // The whole array, not just up to the NUL: the scanner stops at the NUL
     // by itself, as it would for any other byte that ends the tokens.
     scanner.switch_to(std::string_view(input_buffer, LINE_BUFFER_SIZE));
@@ -40,6 +39,7 @@ void evaluate_line() {
         parse_line();
     } catch (const lf_exception& error) {
         std::snprintf(output_buffer, LINE_BUFFER_SIZE, "ERR%d: %s", error.code(), error.what());
+        output_error = error.code();
     }
 }
 

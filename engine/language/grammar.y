@@ -13,6 +13,7 @@
 
 %code {
 #include "engine/language/grammar_actions.h"
+#include "engine/language/engine_state.h"
 #include "engine/language/parser.h"
 #include "engine/language/scanner.h"
 

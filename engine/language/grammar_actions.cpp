@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/functions/functions.h"
-#include "engine/language/engine.h"
+#include "engine/language/engine_state.h"
 #include "engine/language/name_table.h"
 #include "engine/language/temp_list.h"
 #include "engine/number/lf_exception.h"
@@ -44,6 +44,7 @@ void print_value(const ValueNode* value) {
 void report_syntax_error() {
     std::snprintf(output_buffer, LINE_BUFFER_SIZE, "ERR%d: %s", errors::syntax.code,
                   errors::syntax.message);
+    output_error = errors::syntax.code;
 }
 
 void assign_new(NameEntry* fresh, const ValueNode* value) {

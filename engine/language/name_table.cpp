@@ -2,8 +2,6 @@
 
 namespace tallix {
 
-std::deque<NameEntry> name_table;
-
 namespace {
 
 char ascii_lower(char c) {

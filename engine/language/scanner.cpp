@@ -7,8 +7,6 @@
 
 namespace tallix {
 
-Scanner scanner;
-
 namespace {
 
 bool is_digit(char c) {

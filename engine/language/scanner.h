@@ -42,7 +42,4 @@ class Scanner {
     const char* end_ = nullptr;
 };
 
-// The one scanner of the process.
-extern Scanner scanner;
-
 }  // namespace tallix

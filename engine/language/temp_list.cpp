@@ -2,8 +2,6 @@
 
 namespace tallix {
 
-std::vector<std::unique_ptr<Node>> temp_list;
-
 void release_temporaries() {
     for (auto& node : temp_list)
         node.reset();

@@ -4,13 +4,10 @@
 #include <utility>
 #include <vector>
 
+#include "engine/language/engine_state.h"
 #include "engine/language/node.h"
 
 namespace tallix {
-
-// Owner of every object made while one line is evaluated. It is emptied at
-// the end of each line but keeps its storage, so a line allocates no list.
-extern std::vector<std::unique_ptr<Node>> temp_list;
 
 // Makes a node already owned by temp_list, so it is released at the end of
 // the line whatever happens while its value is being computed.

@@ -2,8 +2,8 @@
 
 namespace tallix {
 
-// Built during static initialisation, while the start-up precision of 20000
-// digits is in force, so each keeps every digit of its text.
+// Built during static initialisation, while STARTUP_PRECISION is in force,
+// so each keeps every digit of its text.
 const lf lf_zero("0");
 const lf lf_one("1");
 const lf lf_two("2");

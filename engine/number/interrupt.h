@@ -1,11 +1,9 @@
 #pragma once
 
-namespace tallix {
+// request_stop() is declared in the public header.
+#include "engine/engine.h"
 
-// Asks the evaluation running on another thread to stop at its next
-// arithmetic step, where it ends with error 2. Safe to call from any thread
-// and from a signal handler.
-void request_stop();
+namespace tallix {
 
 // Forgets a pending request; the line evaluator calls it before each line.
 void clear_stop_request();

@@ -3,18 +3,28 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <stdexcept>
+#include <string>
 
 #include "engine/number/interrupt.h"
 #include "engine/number/lf_exception.h"
 
 namespace tallix {
 
-int prec_digits = 20000;
-int prec_limbs = 20000 / LIMB_DIGITS + 2;
+int prec_digits = STARTUP_PRECISION;
+int prec_limbs = STARTUP_PRECISION / LIMB_DIGITS + 2;
 
-void set_precision(int digits) {
+void apply_precision(int digits) {
     prec_digits = digits;
     prec_limbs = digits / LIMB_DIGITS + 2;
+}
+
+void set_precision(int digits) {
+    if (digits < MIN_PRECISION || digits > MAX_PRECISION)
+        throw std::invalid_argument("precision " + std::to_string(digits) + " is outside " +
+                                    std::to_string(MIN_PRECISION) + ".." +
+                                    std::to_string(MAX_PRECISION));
+    apply_precision(digits);
 }
 
 lf::lf(const char* text) { parse(text); }

@@ -35,6 +35,10 @@ inline constexpr error_text syntax{1, "構文エラー"};
 inline constexpr error_text interrupted{2, "計算を中断しました"};
 inline constexpr error_text argument_count{3, "引数の数が違う"};
 inline constexpr error_text assign_to_function{4, "関数には代入できない"};
+// Not raised by arithmetic: a line that ends in an exception of another kind
+// shows one of these, and the program carries on.
+inline constexpr error_text internal_error{5, "内部エラー"};
+inline constexpr error_text out_of_memory{1002, "メモリ不足"};
 inline constexpr error_text eps_of_zero{10, "eps(0)は評価できない"};
 inline constexpr error_text tan_pole{11, "tan()の評価"};
 inline constexpr error_text overflow{1001, "オーバーフロー"};
@@ -58,9 +62,11 @@ inline constexpr error_text all[] = {
     interrupted,
     argument_count,
     assign_to_function,
+    internal_error,
     eps_of_zero,
     tan_pole,
     overflow,
+    out_of_memory,
     division_by_zero,
     negative_to_fraction,
     zero_to_nonpositive,

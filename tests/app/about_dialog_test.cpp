@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "app/about_dialog.h"
+#include "tallix_version.h"
 
 using namespace tallix;
 
@@ -18,7 +19,8 @@ class AboutDialogTest : public QObject {
 void AboutDialogTest::showsNameVersionAndIcon() {
     AboutDialog d;
     QCOMPARE(d.windowTitle(), QStringLiteral("Tallixについて"));
-    QCOMPARE(d.findChild<QLabel*>("version")->text(), QStringLiteral("Tallix Version 1.12"));
+    QCOMPARE(d.findChild<QLabel*>("version")->text(),
+             QStringLiteral("Tallix Version " TALLIX_VERSION));
     const QPixmap icon = d.findChild<QLabel*>("icon")->pixmap();
     QVERIFY(!icon.isNull());
     QCOMPARE(icon.size(), QSize(32, 32));

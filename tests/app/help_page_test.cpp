@@ -4,8 +4,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include "engine/engine.h"
 #include "engine/functions/func_table.h"
-#include "engine/language/engine.h"
 
 using namespace tallix;
 
@@ -25,11 +25,7 @@ QString unescape(QString text) {
 }
 
 QString evaluate(const QString& line) {
-    const QByteArray bytes = line.toUtf8() + "\n";
-    qstrncpy(input_buffer, bytes.constData(), LINE_BUFFER_SIZE);
-    output_buffer[0] = '\0';
-    evaluate_line();
-    return QString::fromUtf8(output_buffer);
+    return QString::fromStdString(evaluate_text(line.toStdString()).text);
 }
 
 struct Example {

@@ -13,7 +13,8 @@
 #include "app/main_frame.h"
 #include "app/tray.h"
 #include "console_fixture.h"
-#include "engine/language/engine.h"
+#include "engine/engine.h"
+#include "tallix_version.h"
 
 using namespace tallix;
 
@@ -118,7 +119,7 @@ void MainFrameTest::trayMenu() {
     Tray tray(QIcon(":/icons/tallix-16.png"));
     QCOMPARE(describe(tray.menu()), (QStringList{"開く(&O)\t", "-", "Tallixの終了(&X)\t"}));
     QCOMPARE(tray.menu()->defaultAction(), tray.menu()->actions().first());
-    QCOMPARE(tray.icon()->toolTip(), QString("Tallix 1.12"));
+    QCOMPARE(tray.icon()->toolTip(), QString("Tallix " TALLIX_VERSION));
 
     QSignalSpy open(&tray, &Tray::openRequested);
     QSignalSpy exit(&tray, &Tray::exitRequested);
@@ -234,7 +235,6 @@ void MainFrameTest::precisionAppliedAtCreation() {
     if (stored != 0) settings.get().setMaxPrec(stored);
     set_precision(100);
     MainFrame frame(settings.get());
-    QCOMPARE(prec_digits, applied);
     QCOMPARE(frame.maxPrec(), applied);
     // Evaluation follows: 1/3 shows as many threes as the precision has digits.
     frame.view()->setPlainText("1/3");

@@ -13,8 +13,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import window_e2e_test as desk  # noqa: E402  (the Xvfb desktop the window tests use)
-from window_e2e_test import Desktop, Tallix, check, settings_file, wait_for  # noqa: E402
+import desktop as desk  # noqa: E402  (the Xvfb desktop the end-to-end tests share)
+from desktop import Desktop, Tallix, check, settings_file, wait_for  # noqa: E402
 
 SLOW = "sqr(1e-100000000)"
 STOPPED = "ERR2: 計算を中断しました"

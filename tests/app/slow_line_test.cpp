@@ -8,12 +8,13 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <new>
 
 #include "app/calc_view.h"
 #include "app/evaluation_worker.h"
 #include "app/main_frame.h"
 #include "console_fixture.h"
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 using namespace tallix;
 
@@ -103,6 +104,21 @@ class SlowLineTest : public QObject {
             QVERIFY(!worker.waitFor(std::chrono::milliseconds(300)));
         }
         EvaluationWorker worker(evaluateWithEngine, nullptr);
+        worker.start("7*6");
+        QCOMPARE(worker.take(), QStringLiteral("42"));
+    }
+
+    // An exception in a line must not end the worker thread, and with it the
+    // program: the line shows an error and the next one runs.
+    void aThrowingLineLeavesTheWorkerRunning() {
+        int calls = 0;
+        auto evaluator = [&calls](const QByteArray& line) -> QString {
+            if (++calls == 1) throw std::bad_alloc();
+            return evaluateWithEngine(line);
+        };
+        EvaluationWorker worker(evaluator, nullptr);
+        worker.start("1e999999999^9");
+        QCOMPARE(worker.take(), QStringLiteral("ERR1002: メモリ不足"));
         worker.start("7*6");
         QCOMPARE(worker.take(), QStringLiteral("42"));
     }

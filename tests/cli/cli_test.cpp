@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "run_process.h"
+#include "tallix_version.h"
 
 namespace tallix {
 namespace {
@@ -174,7 +175,7 @@ TEST_F(CliTest, TheMessageNamesTheProblem) {
 
 TEST_F(CliTest, HelpAndVersion) {
     process_result version = cli({"--version"});
-    EXPECT_EQ(version.out, "Tallix 1.12\n");
+    EXPECT_EQ(version.out, "Tallix " TALLIX_VERSION "\n");
     EXPECT_EQ(version.status, 0);
     process_result help = cli({"--help"});
     EXPECT_EQ(help.status, 0);

@@ -11,10 +11,8 @@
 #include <string>
 #include <thread>
 
-#include "engine/functions/functions.h"
-#include "engine/language/engine.h"
-#include "engine/language/name_table.h"
-#include "engine/language/temp_list.h"
+#include "engine/engine.h"
+#include "engine/language/engine_state.h"
 #include "engine/number/lf.h"
 #include "engine/number/lf_exception.h"
 #include "tests/fuzz/fuzz_input.h"
@@ -75,22 +73,6 @@ class watchdog {
     std::thread thread_;
 };
 
-size_t builtin_count() {
-    size_t n = 0;
-    while (func_table[n].name[0] != '\0')
-        ++n;
-    return n;
-}
-
-void start_fresh(int precision) {
-    static const bool registered = (register_builtins(), true);
-    (void)registered;
-    while (name_table.size() > builtin_count())
-        name_table.pop_back();
-    reset_function_caches();
-    set_precision(precision);
-}
-
 [[noreturn]] void finding(const char* what, std::string_view line, const char* output) {
     std::fprintf(stderr, "fuzz finding: %s\nline: %.*s\noutput: %s\n", what,
                  static_cast<int>(line.size()), line.data(), output);
@@ -119,14 +101,14 @@ bool reads_back(const char* output) {
     }
 }
 
-void check_output(std::string_view line) {
+void check_output(std::string_view line, const line_result& result) {
     if (std::memchr(output_buffer, '\0', LINE_BUFFER_SIZE) == nullptr)
         finding("output not terminated", line, "");
-    if (!temp_list.empty()) finding("temporaries left after the line", line, output_buffer);
-    if (output_buffer[0] == '\0' || is_error_line(output_buffer)) return;
-    if (std::strncmp(output_buffer, "ERR", 3) == 0)
-        finding("error line not in the table", line, output_buffer);
-    if (!reads_back(output_buffer)) finding("result does not read back", line, output_buffer);
+    const char* output = result.text.c_str();
+    if (!temp_list.empty()) finding("temporaries left after the line", line, output);
+    if (result.text.empty() || is_error_line(output)) return;
+    if (std::strncmp(output, "ERR", 3) == 0) finding("error line not in the table", line, output);
+    if (!reads_back(output)) finding("result does not read back", line, output);
 }
 
 }  // namespace
@@ -134,16 +116,12 @@ void check_output(std::string_view line) {
 void run_one_input(const uint8_t* data, size_t size) {
     static watchdog dog;
     const fuzz_input input = read_fuzz_input(data, size);
-    start_fresh(input.precision);
+    reset_engine(input.precision);
     for (std::string_view line : input.lines) {
-        std::memcpy(input_buffer, line.data(), line.size());
-        input_buffer[line.size()] = '\n';
-        input_buffer[line.size() + 1] = '\0';
-        output_buffer[0] = '\0';
         dog.arm();
-        evaluate_line();
+        const line_result result = evaluate_text(line);
         dog.disarm();
-        check_output(line);
+        check_output(line, result);
     }
 }
 

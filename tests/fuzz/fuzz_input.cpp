@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/language/engine.h"
+#include "engine/engine.h"
 
 namespace tallix::fuzz {
 

@@ -40,9 +40,9 @@ inline lf call_by_name(const std::string& function, const std::vector<lf>& a) {
 // Every stored digit of x, so that the reference starts from the argument as
 // the engine holds it (the text may have had more digits than are kept).
 inline std::string exact_text(const lf& x, int digits) {
-    set_precision(9 * x.size() + 9);
+    apply_precision(9 * x.size() + 9);
     std::string text = x.to_string();
-    set_precision(digits);
+    apply_precision(digits);
     return text;
 }
 

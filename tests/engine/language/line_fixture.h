@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <string_view>
 
-#include "engine/functions/functions.h"
-#include "engine/language/engine.h"
-#include "engine/language/name_table.h"
-#include "engine/language/temp_list.h"
+#include "engine/engine.h"
+#include "engine/functions/func_table.h"
+#include "engine/language/engine_state.h"
 
 namespace tallix {
 
@@ -17,13 +15,7 @@ namespace tallix {
 // from a fresh run: built-ins only, 15 digits, caches forgotten.
 class LineTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        if (name_table.empty()) register_builtins();
-        while (name_table.size() > builtin_count())
-            name_table.pop_back();
-        reset_function_caches();
-        set_precision(15);
-    }
+    void SetUp() override { reset_engine(); }
 
     static size_t builtin_count() {
         size_t n = 0;
@@ -32,19 +24,10 @@ class LineTest : public ::testing::Test {
         return n;
     }
 
-    // The line's bytes, then "\n" and NUL, as the console copies them.
     static std::string eval(std::string_view line) {
-        if (line.size() > static_cast<size_t>(MAX_LINE_BYTES)) {
-            ADD_FAILURE() << "a console line never holds " << line.size() << " bytes";
-            return {};
-        }
-        std::memcpy(input_buffer, line.data(), line.size());
-        input_buffer[line.size()] = '\n';
-        input_buffer[line.size() + 1] = '\0';
-        output_buffer[0] = '\0';
-        evaluate_line();
+        line_result result = evaluate_text(line);
         EXPECT_TRUE(temp_list.empty()) << "after «" << line << "»";
-        return output_buffer;
+        return result.text;
     }
 
     // Evaluates the lines in turn and returns the last one's output.

@@ -11,8 +11,8 @@ namespace tallix::testing {
 // Restores the precision a test changed, so test order never matters.
 class precision_scope {
   public:
-    explicit precision_scope(int digits) : saved_(prec_digits) { set_precision(digits); }
-    ~precision_scope() { set_precision(saved_); }
+    explicit precision_scope(int digits) : saved_(prec_digits) { apply_precision(digits); }
+    ~precision_scope() { apply_precision(saved_); }
     precision_scope(const precision_scope&) = delete;
     precision_scope& operator=(const precision_scope&) = delete;
 

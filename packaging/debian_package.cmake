@@ -1,0 +1,51 @@
+# `cpack -G DEB` (or the `package` target) makes tallix_<version>_<arch>.deb from the install
+# rules of packaging/CMakeLists.txt with /usr as prefix. Run-time dependencies come from
+# dpkg-shlibdeps on the programs, never from a hand-kept list.
+include(GNUInstallDirs)
+
+set(TALLIX_PACKAGE_MAINTAINER "Tallix developers <tallix@example.invalid>" CACHE STRING
+  "Maintainer field of the Debian package: a name and a mail address")
+
+# What only a Debian package carries: copyright and changelog where dpkg tools look for them,
+# and the reasons for the lintian findings we keep. `cmake --install` leaves these out.
+set(debian_doc ${CMAKE_INSTALL_DATADIR}/doc/tallix)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/debian/changelog
+  ${PROJECT_BINARY_DIR}/debian/changelog @ONLY)
+tallix_gzip(${PROJECT_BINARY_DIR}/debian/changelog ${PROJECT_BINARY_DIR}/debian/changelog.gz)
+add_custom_target(tallix_debian_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/debian/changelog.gz)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.gz
+  DESTINATION ${debian_doc} COMPONENT debian EXCLUDE_FROM_ALL)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/lintian-overrides
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tallix
+  COMPONENT debian EXCLUDE_FROM_ALL)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tallix)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/package)
+set(CPACK_PACKAGE_CONTACT "${TALLIX_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+  "console-style calculator with 6 to 2,000 significant digits")
+set(CPACK_PACKAGE_DESCRIPTION [[
+Type an expression or an assignment on any line of the window and press
+Enter: the exact decimal result appears on the line below. Earlier lines
+stay editable and can be evaluated again. The calculator lives in the tray
+and comes back with a hotkey.
+
+tallix-cli evaluates the same language in a terminal, from files or from
+a pipe.]])
+set(CPACK_DEBIAN_PACKAGE_SECTION math)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The help page is opened with xdg-open; without it only the help is missing.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+
+# One package made of the ordinary rules and the Debian-only files above.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+set(CPACK_COMPONENTS_ALL Unspecified debian)
+
+include(CPack)

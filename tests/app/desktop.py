@@ -1,0 +1,264 @@
+"""The Xvfb desktop that the end-to-end tests drive the real program on.
+
+Each scenario gets a fresh Xvfb (on a display number the server picks itself), a fresh home
+folder and, where it needs them, a window manager that draws frames (openbox) and a tray host
+(trayer). xdotool types and clicks, xclip reads the clipboard, xwininfo and xprop tell where
+windows are. Everything a scenario starts is stopped when it ends.
+"""
+import os
+import re
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+TIMEOUT = 15
+TALLIX = None
+
+
+def wait_for(what, predicate, timeout=TIMEOUT):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(0.1)
+    raise AssertionError("timed out waiting for " + what)
+
+
+def check(condition, message):
+    if not condition:
+        raise AssertionError(message)
+
+
+class Desktop:
+    """An X server with a fresh home folder, and whatever is started on it."""
+
+    def __init__(self, window_manager=False, tray=False):
+        self.home = tempfile.mkdtemp(prefix="tallix-window-e2e-")
+        self.processes = []
+        self.env = self.environment(self.home)
+        try:
+            self.start_server()
+            if window_manager:
+                self.start_window_manager()
+            if tray:
+                self.start_tray_host()
+        except BaseException:
+            self.close()
+            raise
+
+    def environment(self, home):
+        runtime = os.path.join(home, "runtime")
+        os.makedirs(runtime, 0o700, exist_ok=True)
+        env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
+                   XDG_RUNTIME_DIR=runtime, QT_QPA_PLATFORM="xcb", LANG="C.UTF-8")
+        for name in ("WAYLAND_DISPLAY", "XAUTHORITY", "SESSION_MANAGER", "DBUS_SESSION_BUS_ADDRESS"):
+            env.pop(name, None)
+        if hasattr(self, "display"):
+            env["DISPLAY"] = self.display
+        return env
+
+    def start_server(self):
+        read_end, write_end = os.pipe()
+        server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten",
+             "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        self.processes.append(server)
+        # The server writes the number and then a newline: read both, or its second write fails.
+        reply = b""
+        deadline = time.monotonic() + TIMEOUT
+        while not reply.endswith(b"\n") and time.monotonic() < deadline:
+            ready, _, _ = select.select([read_end], [], [], 0.5)
+            chunk = os.read(read_end, 32) if ready else b""
+            if ready and not chunk:
+                break
+            reply += chunk
+        os.close(read_end)
+        number = reply.decode().strip()
+        check(number.isdigit(), "Xvfb did not report its display")
+        self.display = ":" + number
+        self.env["DISPLAY"] = self.display
+
+    def start_window_manager(self):
+        self.start(["openbox", "--sm-disable"])
+        wait_for("the window manager", lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in
+                 self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout)
+
+    def start_tray_host(self):
+        self.start(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                    "--height", "24", "--SetDockType", "false"])
+        wait_for("the tray host", lambda: "window id" in
+                 self.run("xprop", "-root", "_NET_SYSTEM_TRAY_S0").stdout or
+                 self.run("xdotool", "search", "--classname", "trayer").stdout.strip())
+        wait_for("the tray selection", lambda: self.tray_selection_owned())
+
+    def tray_selection_owned(self):
+        # The tray announces itself by owning the selection; xclip can ask who owns it.
+        result = self.run("xclip", "-o", "-selection", "_NET_SYSTEM_TRAY_S0", "-t", "TARGETS")
+        return result.returncode == 0 or "trayer" in self.run("xwininfo", "-root", "-tree").stdout
+
+    def start(self, argv, env=None):
+        process = subprocess.Popen(argv, env=env or self.env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        self.processes.append(process)
+        return process
+
+    def run(self, *argv, env=None):
+        return subprocess.run(argv, env=env or self.env, capture_output=True, text=True,
+                              timeout=TIMEOUT)
+
+    def key(self, *keys):
+        self.run("xdotool", "key", "--delay", "40", *keys)
+        time.sleep(0.3)
+
+    def type(self, text):
+        self.run("xdotool", "type", "--delay", "40", text)
+        time.sleep(0.2)
+
+    def close(self):
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+    # What the X server says about windows.
+
+    def info(self, window):
+        return self.run("xwininfo", "-id", window).stdout
+
+    def is_viewable(self, window):
+        return "IsViewable" in self.info(window)
+
+    def wm_state(self, window):
+        # 1 normal, 3 iconic; None while the window manager has not managed it.
+        found = re.search(r"window state: (\w+)", self.run("xprop", "-id", window, "WM_STATE").stdout)
+        return found.group(1) if found else None
+
+    def active_window(self):
+        found = re.search(r"window id # (0x[0-9a-f]+)",
+                          self.run("xprop", "-root", "_NET_ACTIVE_WINDOW").stdout)
+        return int(found.group(1), 16) if found else None
+
+    def client_rect(self, window):
+        text = self.info(window)
+        numbers = [int(re.search(label + r":\s+(-?\d+)", text).group(1))
+                   for label in ("Absolute upper-left X", "Absolute upper-left Y", "Width",
+                                 "Height")]
+        return tuple(numbers)
+
+    def outer_rect(self, window):
+        """left, top, right, bottom of the window with its frame, as the settings hold them."""
+        x, y, width, height = self.client_rect(window)
+        extents = re.findall(r"-?\d+", self.run("xprop", "-id", window,
+                                                 "_NET_FRAME_EXTENTS").stdout.split("=")[-1])
+        left, right, top, bottom = map(int, extents) if len(extents) == 4 else (0, 0, 0, 0)
+        return (x - left, y - top, x + width + right, y + height + bottom)
+
+    def windows_titled_tallix(self, pid=None):
+        """Visible windows named exactly "Tallix", of one process if a pid is given."""
+        # xdotool matches names ignoring case (the tray icon's window is "tallix"), and its
+        # --pid does not narrow a name search: both are checked here.
+        found = []
+        for window in self.run("xdotool", "search", "--onlyvisible", "--name",
+                               "^Tallix$").stdout.split():
+            if self.run("xdotool", "getwindowname", window).stdout.strip() != "Tallix":
+                continue
+            owner = re.search(r"= (\d+)", self.run("xprop", "-id", window, "_NET_WM_PID").stdout)
+            if pid is None or (owner and int(owner.group(1)) == pid):
+                found.append(window)
+        return found
+
+    def tray_icon_centre(self):
+        """Where the program's icon sits in the tray, or None."""
+        for line in self.run("xwininfo", "-root", "-tree").stdout.splitlines():
+            found = re.search(r'"tallix": \("tallix" "tallix"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+'
+                              r'\s+\+(-?\d+)\+(-?\d+)', line)
+            if found:
+                width, height, x, y = map(int, found.groups())
+                if width <= 48 and height <= 48:
+                    return x + width // 2, y + height // 2
+        return None
+
+
+class Tallix:
+    """One launch of the program on a desktop."""
+
+    def __init__(self, desktop, *arguments, env=None, expect_window=True):
+        self.desktop = desktop
+        self.process = desktop.start([TALLIX, *arguments], env=env)
+        self.window = None
+        if expect_window:
+            self.window = wait_for("the window", lambda: self.main_window())
+
+    def main_window(self):
+        windows = self.desktop.windows_titled_tallix(self.process.pid)
+        return windows[0] if windows else None
+
+    def focus(self):
+        self.desktop.run("xdotool", "windowactivate", "--sync", self.window)
+        self.desktop.run("xdotool", "windowfocus", "--sync", self.window)
+        time.sleep(0.2)
+
+    def wait_end(self):
+        return self.process.wait(TIMEOUT)
+
+    def exit_from_menu(self):
+        self.focus()
+        self.desktop.key("alt+f")
+        self.desktop.key("x")
+        return self.wait_end()
+
+
+def settings_file(home):
+    return os.path.join(home, ".config", "Morvane", "Tallix.conf")
+
+
+def stored_rect(home):
+    with open(settings_file(home), encoding="utf-8") as file:
+        text = file.read()
+    return tuple(int(re.search(rf"^{key}=(-?\d+)$", text, re.M).group(1))
+                 for key in ("left", "top", "right", "bottom"))
+
+
+def store_rect(home, rect):
+    os.makedirs(os.path.dirname(settings_file(home)), exist_ok=True)
+    with open(settings_file(home), "w", encoding="utf-8") as file:
+        file.write("[Settings]\nleft=%d\ntop=%d\nright=%d\nbottom=%d\n" % rect)
+
+
+def run_scenarios(scenarios):
+    """Runs (scenario, Desktop options) pairs named on the command line, or all of them.
+
+    Usage: SCRIPT PATH/TO/tallix [SCENARIO ...]; the exit status is 1 if any scenario failed.
+    """
+    global TALLIX
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+    TALLIX = os.path.abspath(sys.argv[1])
+    wanted = sys.argv[2:]
+    failures = 0
+    for scenario, options in scenarios:
+        if wanted and scenario.__name__ not in wanted:
+            continue
+        started = time.monotonic()
+        desktop = Desktop(**options)
+        try:
+            scenario(desktop)
+            print("PASS %s (%.1f s)" % (scenario.__name__, time.monotonic() - started))
+        except Exception:
+            failures += 1
+            print("FAIL %s" % scenario.__name__)
+            traceback.print_exc()
+        finally:
+            desktop.close()
+    return 1 if failures else 0
