@@ -13,6 +13,7 @@
 #include "app/settings.h"
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
+#include "tallix_version.h"
 
 namespace tallix {
 
@@ -24,6 +25,7 @@ const QString SAVE_FAILED = QStringLiteral("設定を保存できませんでし
 
 CalcApp::CalcApp(int& argc, char** argv) : QApplication(argc, argv) {
     setQuitOnLastWindowClosed(false);
+    setDesktopFileName(QStringLiteral(TALLIX_APP_ID));
     installTranslations();
 }
 
@@ -51,7 +53,8 @@ void CalcApp::installTranslations() {
 
 int CalcApp::run() {
     instance_ = std::make_unique<SingleInstance>();
-    switch (instance_->claim()) {
+    // The launcher's permission to raise a window goes to the instance that shows one.
+    switch (instance_->claim(qEnvironmentVariable("XDG_ACTIVATION_TOKEN"))) {
         case SingleInstance::Claim::HandedOver:
             return 0;
         case SingleInstance::Claim::Unreachable:
@@ -65,7 +68,7 @@ int CalcApp::run() {
     settings_->setSaveFailureHandler([this](const QString& path) { reportSaveFailure(path); });
     frame_ = std::make_unique<MainFrame>(*settings_);
     MainFrame* frame = frame_.get();
-    connect(instance_.get(), &SingleInstance::showRequested, frame, &MainFrame::showFrame);
+    connect(instance_.get(), &SingleInstance::showRequested, frame, &MainFrame::callUp);
     // Queued: the command that asks for the end may come from the window's own menus.
     connect(frame, &MainFrame::exitRequested, this, &CalcApp::exitProgram, Qt::QueuedConnection);
     connect(this, &QGuiApplication::commitDataRequest, frame, [this, frame] {
@@ -78,7 +81,12 @@ int CalcApp::run() {
         exitProgram();
     });
 
-    if (!startsHidden(arguments())) frame->show();
+    if (startsHidden(arguments())) {
+        // The launcher's permission to raise a window is for now, not for a later call-up.
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+    } else {
+        frame->show();
+    }
     const int code = exec();
     quiet_ = true;
     frame_.reset();
@@ -86,11 +94,12 @@ int CalcApp::run() {
 }
 
 void CalcApp::exitProgram() {
-    if (activeModalWidget() != nullptr || (frame_ && frame_->view()->isEvaluating())) {
-        // A dialog, or the console waiting for a slow line, runs an event
-        // loop further down this very stack: ending the loops closes the
-        // dialog or stops the line and unwinds back to run(), which takes
-        // the window down once nothing uses it.
+    if (activeModalWidget() != nullptr ||
+        (frame_ && (frame_->view()->isEvaluating() || frame_->isWaitingForDesktop()))) {
+        // A dialog, the console waiting for a slow line, or the window waiting for the
+        // desktop to answer a hotkey binding runs an event loop further down this very
+        // stack: ending the loops closes the dialog, stops the line or gives up the binding
+        // and unwinds back to run(), which takes the window down once nothing uses it.
         exit(0);
         return;
     }

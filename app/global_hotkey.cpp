@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "app/settings.h"
+#include "app/hotkey_trigger.h"
 
 namespace tallix {
 
@@ -23,15 +23,6 @@ xcb_connection_t* connection() {
 
 xcb_window_t rootWindow(xcb_connection_t* conn) {
     return xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
-}
-
-uint16_t xcbModifiers(int mod) {
-    uint16_t mask = 0;
-    if (mod & HOTKEY_ALT) mask |= XCB_MOD_MASK_1;
-    if (mod & HOTKEY_CTRL) mask |= XCB_MOD_MASK_CONTROL;
-    if (mod & HOTKEY_SHIFT) mask |= XCB_MOD_MASK_SHIFT;
-    if (mod & HOTKEY_WIN) mask |= XCB_MOD_MASK_4;
-    return mask;
 }
 
 struct KeySymbolsDeleter {
@@ -67,7 +58,7 @@ uint16_t numLockMask(xcb_connection_t* conn) {
 
 }  // namespace
 
-GlobalHotkey::GlobalHotkey(QObject* parent) : QObject(parent) {
+GlobalHotkey::GlobalHotkey(QObject* parent) : Hotkey(parent) {
     if (isSupported()) qGuiApp->installNativeEventFilter(this);
 }
 
@@ -142,7 +133,7 @@ bool GlobalHotkey::nativeEventFilter(const QByteArray& eventType, void* message,
     if (press->detail != keycode_ || (press->state & RELEVANT_MODIFIERS) != modifiers_) {
         return false;
     }
-    emit activated();
+    emit activated(QString());
     return true;
 }
 

@@ -1,29 +1,18 @@
 #pragma once
 
 #include <QAbstractNativeEventFilter>
-#include <QObject>
 #include <cstdint>
+
+#include "app/hotkey.h"
 
 namespace tallix {
 
-// A key combination that calls the program up from anywhere on the desktop.
-// On X11 it is a passive grab of the key on the root window (with and without
-// NumLock and CapsLock, so the key works whatever their state); elsewhere
-// there is no global hotkey and registering reports Unsupported.
-//
-//   GlobalHotkey key;
-//   connect(&key, &GlobalHotkey::activated, frame, &MainFrame::showFrame);
-//   if (key.registerKey(HOTKEY_CTRL | HOTKEY_ALT, 'A') == HotkeyResult::AlreadyUsed) ...
-class GlobalHotkey : public QObject, public QAbstractNativeEventFilter {
+// The call-up key on X11: a passive grab of the key on the root window (with and without
+// NumLock and CapsLock, so the key works whatever their state). On any other platform
+// registering reports Unsupported.
+class GlobalHotkey : public Hotkey, public QAbstractNativeEventFilter {
     Q_OBJECT
   public:
-    enum class Result {
-        Registered,
-        AlreadyUsed,  // another client holds the combination
-        Invalid,      // no modifier, or not a letter 'A'..'Z'
-        Unsupported,  // this platform has no global hotkey
-    };
-
     explicit GlobalHotkey(QObject* parent = nullptr);
     ~GlobalHotkey() override;
 
@@ -36,10 +25,11 @@ class GlobalHotkey : public QObject, public QAbstractNativeEventFilter {
     void unregisterKey();
     bool isRegistered() const { return keycode_ != 0; }
 
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+    void bind(int mod, int letter) override { emit bound(registerKey(mod, letter)); }
+    void unbind() override { unregisterKey(); }
+    bool isBound() const override { return isRegistered(); }
 
-  signals:
-    void activated();
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
   private:
     uint16_t lockMask() const;

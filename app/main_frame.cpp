@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -10,11 +11,15 @@
 #include "app/about_dialog.h"
 #include "app/calc_view.h"
 #include "app/help.h"
+#include "app/hotkey_trigger.h"
+#include "app/input_blocker.h"
 #include "app/message_box.h"
 #include "app/options_dialog.h"
 #include "app/program_icon.h"
 #include "app/tray.h"
 #include "engine/engine.h"
+
+Q_LOGGING_CATEGORY(lcWindow, "tallix.window")
 
 namespace tallix {
 
@@ -30,8 +35,10 @@ WindowRect outerRect(const QRect& frame) {
 
 }  // namespace
 
-MainFrame::MainFrame(Settings& settings, QWidget* parent)
-    : QMainWindow(parent, Qt::WindowStaysOnTopHint), settings_(settings) {
+MainFrame::MainFrame(Settings& settings, QWidget* parent, std::unique_ptr<Hotkey> hotkey)
+    : QMainWindow(parent, Qt::WindowStaysOnTopHint),
+      settings_(settings),
+      hotkey_(hotkey ? std::move(hotkey) : Hotkey::forPlatform()) {
     setWindowTitle(QStringLiteral("Tallix"));
     setWindowIcon(programIcon());
     view_ = new CalcView(settings_, this);
@@ -42,16 +49,18 @@ MainFrame::MainFrame(Settings& settings, QWidget* parent)
 
     createTray();
     hotKey_ = settings_.hotKey();
+    connect(hotkey_.get(), &Hotkey::bound, this, &MainFrame::hotkeyBound);
+    connect(hotkey_.get(), &Hotkey::activated, this, &MainFrame::callUp);
+    connect(hotkey_.get(), &Hotkey::triggerChanged, this, &MainFrame::takeDesktopTrigger);
     registerHotkey();
     maxPrec_ = settings_.maxPrec();
     set_precision(maxPrec_);
-    connect(&hotkey_, &GlobalHotkey::activated, this, &MainFrame::showFrame);
 }
 
 MainFrame::~MainFrame() {
     storeRestoredRect();
     tray_.reset();
-    hotkey_.unregisterKey();
+    hotkey_->unbind();
 }
 
 // A status bar only while a slow line runs: how long it has run, and the
@@ -74,14 +83,34 @@ void MainFrame::createTray() {
     // Only a tray present now gets the icon: one that appears later does not.
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
     tray_ = std::make_unique<Tray>(windowIcon());
-    connect(tray_.get(), &Tray::openRequested, this, &MainFrame::showFrame);
+    connect(tray_.get(), &Tray::openRequested, this, [this] { callUp(QString()); });
     connect(tray_.get(), &Tray::exitRequested, this, &MainFrame::exitRequested);
 }
 
+// The desktop may take its time to answer (and ask its user first): the window does not wait
+// for it. Only the answer to this first binding brings the start-up message.
 void MainFrame::registerHotkey() {
-    if (hotkey_.registerKey(hotKey_.mod, hotKey_.ch) == GlobalHotkey::Result::AlreadyUsed) {
-        showWarning(this, HOTKEY_TAKEN);
-    }
+    connect(
+        hotkey_.get(), &Hotkey::bound, this,
+        [this](Hotkey::Result result) {
+            if (result == Hotkey::Result::AlreadyUsed) showWarning(this, HOTKEY_TAKEN);
+        },
+        Qt::SingleShotConnection);
+    hotkey_->bind(hotKey_.mod, hotKey_.ch);
+}
+
+void MainFrame::hotkeyBound(Hotkey::Result result) {
+    hotkeyMechanism_ = result != Hotkey::Result::Unsupported;
+}
+
+// What the desktop binds is the call-up key now, whatever was asked for: the options show it
+// and the next start asks for it.
+void MainFrame::takeDesktopTrigger(int mod, int letter) {
+    desktopTrigger_ = HotKey{mod, letter};
+    if (hotKey_ == *desktopTrigger_) return;
+    qCDebug(lcWindow).noquote() << "the desktop binds" << hotkeyText(*desktopTrigger_);
+    hotKey_ = *desktopTrigger_;
+    settings_.setHotKey(hotKey_);
 }
 
 void MainFrame::createMenus() {
@@ -151,22 +180,25 @@ void MainFrame::createHelpMenu() {
 
 void MainFrame::showOptions() {
     OptionsActions actions;
-    actions.unregisterHotkey = [this] { hotkey_.unregisterKey(); };
+    actions.unregisterHotkey = [this] { hotkey_->unbind(); };
     actions.registerHotkey = [this](int mod, int ch) {
-        const GlobalHotkey::Result result = hotkey_.registerKey(mod, ch);
-        return result == GlobalHotkey::Result::Registered ||
-               result == GlobalHotkey::Result::Unsupported;
+        desktopTrigger_.reset();
+        // The desktop may show its own prompt meanwhile; this window takes no input until
+        // the answer is there.
+        const InputBlocker blocker([] {});
+        const Hotkey::Result result = hotkey_->bindAndWait(mod, ch);
+        return result == Hotkey::Result::Registered || result == Hotkey::Result::Unsupported;
     };
     actions.setPrecision = [](int digits) { set_precision(digits); };
     actions.store = [this](int mod, int ch, int digits) {
-        hotKey_ = HotKey{mod, ch};
+        hotKey_ = desktopTrigger_.value_or(HotKey{mod, ch});
         settings_.setHotKey(hotKey_);
         maxPrec_ = digits;
         settings_.setMaxPrec(digits);
     };
     actions.warn = [this](const QString& text) { showWarning(this, text); };
-    run_options(this, OptionValues{hotKey_.mod, hotKey_.ch, maxPrec_}, hotkey_.isRegistered(),
-                actions);
+    runOptions(this, OptionValues{hotKey_.mod, hotKey_.ch, maxPrec_},
+               HotkeyState{hotkey_->isBound(), hotkeyMechanism_}, actions);
 }
 
 void MainFrame::showHelp() {
@@ -179,7 +211,26 @@ void MainFrame::showAbout() {
     about.exec();
 }
 
+void MainFrame::callUp(const QString& activationToken) {
+    // Wayland lets a window take the focus only with a token from whoever started the
+    // request; Qt's Wayland plugin takes it from this variable when the window is shown or
+    // activated, and clears it once used.
+    if (!activationToken.isEmpty()) qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    qCDebug(lcWindow).noquote() << "called up" << (activationToken.isEmpty() ? "" : "with token")
+                                << activationToken;
+    showFrame();
+    if (!activationToken.isEmpty() && qEnvironmentVariableIsSet("XDG_ACTIVATION_TOKEN")) {
+        qCDebug(lcWindow) << "the platform did not use the token";
+        // It must not reach the programs this one starts.
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+    }
+}
+
 void MainFrame::showFrame() {
+    // A Wayland client can minimise its window but not restore it; showing it anew can.
+    if (isMinimized() && QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        hide();
+    }
     showNormal();
     raise();
     activateWindow();

@@ -3,8 +3,9 @@
 #include <QMainWindow>
 #include <QMargins>
 #include <memory>
+#include <optional>
 
-#include "app/global_hotkey.h"
+#include "app/hotkey.h"
 #include "app/settings.h"
 
 namespace tallix {
@@ -19,12 +20,18 @@ class Tray;
 class MainFrame : public QMainWindow {
     Q_OBJECT
   public:
-    explicit MainFrame(Settings& settings, QWidget* parent = nullptr);
+    // Without a `hotkey`, the one of the running platform.
+    explicit MainFrame(Settings& settings, QWidget* parent = nullptr,
+                       std::unique_ptr<Hotkey> hotkey = {});
     ~MainFrame() override;
 
     CalcView* view() const { return view_; }
     Settings& settings() const { return settings_; }
-    GlobalHotkey& hotkey() { return hotkey_; }
+    Hotkey& hotkey() { return *hotkey_; }
+    // False once the session turned out to offer no global hotkey at all.
+    bool hasHotkeyMechanism() const { return hotkeyMechanism_; }
+    // True while the window waits for the desktop to answer a binding.
+    bool isWaitingForDesktop() const { return hotkey_->isWaiting(); }
     bool hasTrayIcon() const { return tray_ != nullptr; }
 
     // The call-up key and the precision in force (the options dialog changes them).
@@ -39,6 +46,9 @@ class MainFrame : public QMainWindow {
 
   public slots:
     void showFrame();
+    // Shows the window at a request from outside (the hotkey, a second launch); the token, if
+    // any, is the launcher's permission to take the focus.
+    void callUp(const QString& activationToken);
     void hideFrame();
     void showOptions();
     void showHelp();
@@ -60,6 +70,8 @@ class MainFrame : public QMainWindow {
     void createTray();
     void showSlowLineProgress();
     void registerHotkey();
+    void hotkeyBound(Hotkey::Result result);
+    void takeDesktopTrigger(int mod, int letter);
     void placeWindow();
     void fitFrameToRect();
     void trackNormalRect();
@@ -67,8 +79,10 @@ class MainFrame : public QMainWindow {
     Settings& settings_;
     CalcView* view_ = nullptr;
     std::unique_ptr<Tray> tray_;
-    GlobalHotkey hotkey_;
+    std::unique_ptr<Hotkey> hotkey_;
+    bool hotkeyMechanism_ = true;
     HotKey hotKey_;
+    std::optional<HotKey> desktopTrigger_;  // the desktop's own choice for the last binding
     int maxPrec_ = DEFAULT_PRECISION;
     WindowRect openingRect_;  // as stored when the program started
     WindowRect normalRect_;   // as the window is now, or was when last in its normal state

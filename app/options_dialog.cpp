@@ -20,7 +20,7 @@ namespace {
 
 // Only ASCII letters change case: a non-ASCII letter must never become one of A..Z and slip
 // through the check below (U+017F, the long s, upper-cases to a plain S).
-QByteArray ascii_upper(const QString& text) {
+QByteArray asciiUpper(const QString& text) {
     QByteArray bytes = text.toUtf8();
     for (char& c : bytes) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -28,12 +28,12 @@ QByteArray ascii_upper(const QString& text) {
     return bytes;
 }
 
-bool bytes_less(const QByteArray& a, const QByteArray& b) {
+bool bytesLess(const QByteArray& a, const QByteArray& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                         [](char x, char y) { return uchar(x) < uchar(y); });
 }
 
-QLabel* buddy_label(const QString& text, QWidget* buddy, QWidget* parent) {
+QLabel* buddyLabel(const QString& text, QWidget* buddy, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setBuddy(buddy);
     return label;
@@ -41,12 +41,12 @@ QLabel* buddy_label(const QString& text, QWidget* buddy, QWidget* parent) {
 
 }  // namespace
 
-bool key_text_acceptable(const QString& keyText) {
-    const QByteArray key = ascii_upper(keyText);
-    return !bytes_less(key, "A") && !bytes_less("Z", key);
+bool keyTextAcceptable(const QString& keyText) {
+    const QByteArray key = asciiUpper(keyText);
+    return !bytesLess(key, "A") && !bytesLess("Z", key);
 }
 
-int leading_integer(const QString& text) {
+int leadingInteger(const QString& text) {
     qsizetype i = 0;
     while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
         ++i;
@@ -60,7 +60,7 @@ int leading_integer(const QString& text) {
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-QString hotkey_taken_message() {
+QString hotkeyTakenMessage() {
     return QStringLiteral("指定された呼び出しキーは既に使われています。");
 }
 
@@ -75,7 +75,7 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
 
     auto* precision = new QGroupBox(QStringLiteral("精度"), this);
     auto* precRow = new QHBoxLayout;
-    precRow->addWidget(buddy_label(QStringLiteral("精度(&P)："), precEdit_, precision));
+    precRow->addWidget(buddyLabel(QStringLiteral("精度(&P)："), precEdit_, precision));
     precRow->addWidget(new QLabel(QStringLiteral("10進で"), precision));
     precRow->addWidget(precEdit_);
     precRow->addWidget(new QLabel(QStringLiteral("桁（6～2,000）"), precision));
@@ -100,12 +100,21 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
         modifierRow->addWidget(box);
     modifierRow->addStretch();
     auto* keyRow = new QHBoxLayout;
-    keyRow->addWidget(buddy_label(QStringLiteral("図形キー(&G)："), keyEdit_, hotkey));
+    keyRow->addWidget(buddyLabel(QStringLiteral("図形キー(&G)："), keyEdit_, hotkey));
     keyRow->addWidget(keyEdit_);
     keyRow->addStretch();
+    noHotkeyNote_ =
+        new QLabel(QStringLiteral("このデスクトップでは呼び出しキーを登録できません。"
+                                  "システムのショートカットにコマンド tallix を割り当ててください"
+                                  "（起動中のTallixが表示されます）。"),
+                   hotkey);
+    noHotkeyNote_->setObjectName("noHotkeyNote");
+    noHotkeyNote_->setWordWrap(true);
+    noHotkeyNote_->hide();
     auto* hotkeyLayout = new QVBoxLayout(hotkey);
     hotkeyLayout->addLayout(modifierRow);
     hotkeyLayout->addLayout(keyRow);
+    hotkeyLayout->addWidget(noHotkeyNote_);
 
     applyButton_ = new QPushButton(QStringLiteral("適用(&A)"), this);
     applyButton_->setDefault(true);
@@ -139,20 +148,29 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
         connect(box, &QCheckBox::toggled, this, &OptionsDialog::validate);
 }
 
+void OptionsDialog::showNoHotkeyNote(bool show) {
+    noHotkeyNote_->setVisible(show);
+}
+
+bool OptionsDialog::showsNoHotkeyNote() const {
+    return !noHotkeyNote_->isHidden();
+}
+
 int OptionsDialog::exec() {
     initialise();
     return QDialog::exec();
 }
 
 void OptionsDialog::initialise() {
-    alt = hotKeyMod & HOTKEY_ALT;
-    ctrl = hotKeyMod & HOTKEY_CTRL;
-    shift = hotKeyMod & HOTKEY_SHIFT;
-    win = hotKeyMod & HOTKEY_WIN;
+    alt = values_.hotKeyMod & HOTKEY_ALT;
+    ctrl = values_.hotKeyMod & HOTKEY_CTRL;
+    shift = values_.hotKeyMod & HOTKEY_SHIFT;
+    win = values_.hotKeyMod & HOTKEY_WIN;
     // A stored key outside printable ASCII (a hand-edited store) shows as an empty key box
     // rather than as a control character.
-    keyText = hotKeyChar > ' ' && hotKeyChar < 127 ? QString(QChar(hotKeyChar)) : QString();
-    precText = QString::number(maxPrec);
+    const int ch = values_.hotKeyChar;
+    keyText = ch > ' ' && ch < 127 ? QString(QChar(ch)) : QString();
+    precText = QString::number(values_.maxPrec);
     transfer(Direction::ToControls);
     validate();
     precEdit_->setFocus();
@@ -161,19 +179,23 @@ void OptionsDialog::initialise() {
 
 void OptionsDialog::accept() {
     transfer(Direction::FromControls);
-    hotKeyMod = alt * HOTKEY_ALT + ctrl * HOTKEY_CTRL + shift * HOTKEY_SHIFT + win * HOTKEY_WIN;
-    const QByteArray key = ascii_upper(keyText);
-    hotKeyChar = key.isEmpty() ? 0 : static_cast<unsigned char>(key[0]);
+    values_.hotKeyMod = modifierBits();
+    const QByteArray key = asciiUpper(keyText);
+    values_.hotKeyChar = key.isEmpty() ? 0 : static_cast<unsigned char>(key[0]);
     // maxPrec already holds what the last validation read from the precision text.
     QDialog::accept();
 }
 
 void OptionsDialog::validate() {
     transfer(Direction::FromControls);
-    hotKeyMod = alt * HOTKEY_ALT + ctrl * HOTKEY_CTRL + shift * HOTKEY_SHIFT + win * HOTKEY_WIN;
-    maxPrec = leading_integer(precText);
-    applyButton_->setEnabled(hotKeyMod != 0 && key_text_acceptable(keyText) &&
-                             maxPrec >= MIN_PRECISION && maxPrec <= MAX_PRECISION);
+    values_.hotKeyMod = modifierBits();
+    values_.maxPrec = leadingInteger(precText);
+    applyButton_->setEnabled(values_.hotKeyMod != 0 && keyTextAcceptable(keyText) &&
+                             values_.maxPrec >= MIN_PRECISION && values_.maxPrec <= MAX_PRECISION);
+}
+
+int OptionsDialog::modifierBits() const {
+    return alt * HOTKEY_ALT + ctrl * HOTKEY_CTRL + shift * HOTKEY_SHIFT + win * HOTKEY_WIN;
 }
 
 void OptionsDialog::transfer(Direction direction) {
@@ -198,30 +220,30 @@ void OptionsDialog::transfer(Direction direction) {
     precEdit_->setText(precText);
 }
 
-bool run_options(QWidget* parent, const OptionValues& current, bool hotkeyActive,
-                 const OptionsActions& actions,
-                 const std::function<int(OptionsDialog&)>& showDialog) {
+bool runOptions(QWidget* parent, const OptionValues& current, const HotkeyState& hotkey,
+                const OptionsActions& actions,
+                const std::function<int(OptionsDialog&)>& showDialog) {
     OptionsDialog dialog(parent);
-    dialog.hotKeyMod = current.hotKeyMod;
-    dialog.hotKeyChar = current.hotKeyChar;
-    dialog.maxPrec = current.maxPrec;
+    dialog.setValues(current);
+    dialog.showNoHotkeyNote(!hotkey.available);
     bool rejectedOnce = false;
     for (;;) {
         const int result = showDialog ? showDialog(dialog) : dialog.exec();
         if (result != QDialog::Accepted) {
             // Trying a taken combination released the working one; nobody wants to lose it.
-            if (rejectedOnce && hotkeyActive)
+            if (rejectedOnce && hotkey.active)
                 actions.registerHotkey(current.hotKeyMod, current.hotKeyChar);
             return false;
         }
+        const OptionValues chosen = dialog.values();
         actions.unregisterHotkey();
-        if (actions.registerHotkey(dialog.hotKeyMod, dialog.hotKeyChar)) {
-            actions.setPrecision(dialog.maxPrec);
-            actions.store(dialog.hotKeyMod, dialog.hotKeyChar, dialog.maxPrec);
+        if (actions.registerHotkey(chosen.hotKeyMod, chosen.hotKeyChar)) {
+            actions.setPrecision(chosen.maxPrec);
+            actions.store(chosen.hotKeyMod, chosen.hotKeyChar, chosen.maxPrec);
             return true;
         }
         rejectedOnce = true;
-        actions.warn(hotkey_taken_message());
+        actions.warn(hotkeyTakenMessage());
     }
 }
 

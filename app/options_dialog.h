@@ -6,6 +6,7 @@
 #include <functional>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -14,28 +15,37 @@ namespace tallix {
 // Validation rules, exposed for the dialog's tests.
 // The key text after upper-casing ASCII letters, compared byte-wise (unsigned) as UTF-8: it must
 // lie between "A" and "Z", so it starts with A..Y (anything may follow) or is exactly "Z".
-bool key_text_acceptable(const QString& keyText);
+bool keyTextAcceptable(const QString& keyText);
 // The decimal integer at the start of the text (leading blanks and one sign allowed), 0 when no
 // digit follows; values beyond the int range saturate instead of wrapping.
-int leading_integer(const QString& text);
+int leadingInteger(const QString& text);
+
+// What the dialog sets. HotKeyMod bits: 1 Alt, 2 Ctrl, 4 Shift, 8 Win; hotKeyChar is 'A'..'Z'.
+struct OptionValues {
+    int hotKeyMod;
+    int hotKeyChar;
+    int maxPrec;
+};
 
 class OptionsDialog : public QDialog {
     Q_OBJECT
   public:
     explicit OptionsDialog(QWidget* parent = nullptr);
 
-    // In: the values in force when the dialog opens; out: the values chosen by Apply.
-    // HotKeyMod bits: 1 Alt, 2 Ctrl, 4 Shift, 8 Win; hotKeyChar is 'A'..'Z'.
-    int hotKeyMod = 0;
-    int hotKeyChar = 0;
-    int maxPrec = 0;
+    // The values the next showing starts from; after Apply, the values chosen. A dialog shown
+    // again after a rejected hotkey so opens with the entries of its last Apply.
+    void setValues(const OptionValues& values) { values_ = values; }
+    OptionValues values() const { return values_; }
 
-    // Every showing starts from the three values above, so a dialog shown again after a
-    // rejected hotkey opens with the entries of its last Apply.
     int exec() override;
     void initialise();
 
     QPushButton* applyButton() const { return applyButton_; }
+
+    // Tells, under the hotkey fields, how to call the program up where the desktop offers no
+    // global hotkey.
+    void showNoHotkeyNote(bool show);
+    bool showsNoHotkeyNote() const;
 
   public slots:
     void accept() override;
@@ -46,7 +56,9 @@ class OptionsDialog : public QDialog {
   private:
     enum class Direction { ToControls, FromControls };
     void transfer(Direction direction);
-    QString upperKeyText() const;
+    int modifierBits() const;
+
+    OptionValues values_{0, 0, 0};
 
     bool alt = false;
     bool ctrl = false;
@@ -61,6 +73,7 @@ class OptionsDialog : public QDialog {
     QCheckBox* shiftBox_;
     QCheckBox* winBox_;
     QLineEdit* keyEdit_;
+    QLabel* noHotkeyNote_;
     QPushButton* applyButton_;
     QPushButton* cancelButton_;
 };
@@ -77,23 +90,23 @@ struct OptionsActions {
     std::function<void(const QString& message)> warn;
 };
 
-// The values the window holds when the options are opened.
-struct OptionValues {
-    int hotKeyMod;
-    int hotKeyChar;
-    int maxPrec;
-};
-
 // Shown when another client holds the chosen combination.
-QString hotkey_taken_message();
+QString hotkeyTakenMessage();
+
+// The call-up key when the options are opened: whether it works now, and whether this desktop
+// offers a global hotkey at all (if not, the dialog says how to do without).
+struct HotkeyState {
+    bool active;
+    bool available = true;
+};
 
 // Shows the dialog and applies what the user chose: the new hotkey is registered first, and
 // only when that works are the precision applied and the values stored. A taken combination
 // brings the message and the dialog again; Cancel after that registers the old hotkey again if
-// it was working (`hotkeyActive`). `showDialog` runs the dialog modally (tests replace it).
+// it was working (`hotkey.active`). `showDialog` runs the dialog modally (tests replace it).
 // Returns true when new values took effect.
-bool run_options(QWidget* parent, const OptionValues& current, bool hotkeyActive,
-                 const OptionsActions& actions,
-                 const std::function<int(OptionsDialog&)>& showDialog = {});
+bool runOptions(QWidget* parent, const OptionValues& current, const HotkeyState& hotkey,
+                const OptionsActions& actions,
+                const std::function<int(OptionsDialog&)>& showDialog = {});
 
 }  // namespace tallix

@@ -1,30 +1,81 @@
 #include "app/single_instance.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <QSysInfo>
+#include <QThread>
+#include <QTimer>
+#include <memory>
 
 namespace tallix {
 
 namespace {
 
-const QByteArray SHOW_REQUEST = "show\n";
-constexpr int CONNECT_TIMEOUT_MS = 2000;
+// The request: "show", then, from launches that have one, "token <activation token>". An
+// instance that knows only "show" reads the first line and acts on it.
+const QByteArray SHOW_LINE = "show\n";
+const QByteArray TOKEN_PREFIX = "token ";
+constexpr qsizetype MAX_REQUEST = 4096;
+constexpr int CONNECT_TIMEOUT_MS = 500;
+constexpr int REQUEST_TIMEOUT_MS = 2000;
+// How long a launch keeps trying to reach a first launch that has the lock but does not
+// listen yet.
+constexpr int HANDOVER_PATIENCE_MS = 2000;
+constexpr int RETRY_INTERVAL_MS = 25;
+// A lock file without readable content is being written for this long at most.
+constexpr qint64 WRITE_GRACE_MS = 1000;
 
-QString runtimeFolder() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return folder.isEmpty() ? QDir::tempPath() : folder;
+bool isPrivateFolder(const QString& path) {
+    struct stat info;
+    return lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == getuid() && (info.st_mode & 077) == 0;
+}
+
+// A folder of our own under `base`, made private if it is ours; empty if that cannot be.
+QString ownFolderIn(const QString& base) {
+    if (base.isEmpty()) return QString();
+    const QString folder = QDir(base).filePath(QStringLiteral("tallix"));
+    if (!QDir().mkpath(folder)) return QString();
+    struct stat info;
+    if (lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+        info.st_uid == getuid()) {
+        chmod(QFile::encodeName(folder).constData(), 0700);
+    }
+    return isPrivateFolder(folder) ? folder : QString();
+}
+
+// The program's file name, also after an update replaced the file it runs from.
+QString exeName(qint64 pid) {
+    QString target = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid));
+    if (target.endsWith(QLatin1String(" (deleted)"))) target.chop(10);
+    return QFileInfo(target).fileName();
+}
+
+bool validToken(const QByteArray& token) {
+    if (token.isEmpty() || token.size() > 1024) return false;
+    for (char c : token) {
+        if (c <= ' ' || c > '~') return false;
+    }
+    return true;
 }
 
 }  // namespace
 
 SingleInstance::SingleInstance(const QString& folder, QObject* parent)
     : QObject(parent),
-      lockPath_(QDir(folder.isEmpty() ? runtimeFolder() : folder).filePath("Tallix.lock")),
-      socketPath_(QDir(folder.isEmpty() ? runtimeFolder() : folder).filePath("Tallix.socket")),
+      folder_(folder.isEmpty() ? privateFolder() : folder),
+      lockPath_(QDir(folder_).filePath("Tallix.lock")),
+      socketPath_(QDir(folder_).filePath("Tallix.socket")),
       lock_(lockPath_) {
-    // The lock lasts as long as the program runs: only a dead owner makes it stale.
+    // The lock lasts as long as the program runs: only an owner that is gone makes it stale.
     lock_.setStaleLockTime(0);
 }
 
@@ -32,28 +83,75 @@ SingleInstance::~SingleInstance() {
     if (server_) server_->close();
 }
 
-SingleInstance::Claim SingleInstance::claim() {
-    if (lock_.tryLock(0)) {
-        listen();
-        return Claim::First;
-    }
-    if (lock_.error() != QLockFile::LockFailedError) {
-        // The lock cannot be written at all (no runtime folder, read-only
-        // file system): running unguarded beats not running.
-        return Claim::First;
-    }
-    return askRunningInstance() ? Claim::HandedOver : Claim::Unreachable;
+QString SingleInstance::privateFolder() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isPrivateFolder(runtime)) return runtime;
+    QString folder =
+        ownFolderIn(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation));
+    if (folder.isEmpty()) folder = ownFolderIn(QDir(QDir::homePath()).filePath(".cache"));
+    return folder;
 }
 
-bool SingleInstance::askRunningInstance() {
+bool SingleInstance::ownerIsRunning(qint64 pid) {
+    if (pid <= 0) return false;
+    const QFileInfo process(QStringLiteral("/proc/%1").arg(pid));
+    if (!process.exists()) return false;
+    // Another user's process hides where its program lives: it is not ours either way.
+    if (process.ownerId() != getuid()) return false;
+    return exeName(pid) == exeName(QCoreApplication::applicationPid());
+}
+
+SingleInstance::Claim SingleInstance::claim(const QString& activationToken) {
+    if (folder_.isEmpty()) return Claim::First;  // nowhere private to keep a lock: run unguarded
+    const QDeadlineTimer patience(HANDOVER_PATIENCE_MS);
+    for (;;) {
+        if (lock_.tryLock(0)) {
+            listen();
+            return Claim::First;
+        }
+        if (lock_.error() != QLockFile::LockFailedError) {
+            // The lock cannot be written at all (a read-only file system): running
+            // unguarded beats not running.
+            return Claim::First;
+        }
+        if (removeStaleLock()) continue;
+        if (askRunningInstance(activationToken)) return Claim::HandedOver;
+        if (patience.hasExpired()) return Claim::Unreachable;
+        QThread::msleep(RETRY_INTERVAL_MS);
+    }
+}
+
+bool SingleInstance::removeStaleLock() {
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (lock_.getLockInfo(&pid, &host, &application)) {
+        // A lock written on another machine (a shared home) cannot be judged from here.
+        if (!host.isEmpty() && host != QSysInfo::machineHostName()) return false;
+        if (ownerIsRunning(pid)) return false;
+    } else {
+        const QDateTime written = QFileInfo(lockPath_).lastModified();
+        if (written.isValid() &&
+            qAbs(written.msecsTo(QDateTime::currentDateTime())) < WRITE_GRACE_MS) {
+            return false;  // its owner may be writing it right now
+        }
+    }
+    // Qt removes the file only while nobody holds it locked: a live owner keeps it.
+    return lock_.removeStaleLockFile();
+}
+
+bool SingleInstance::askRunningInstance(const QString& activationToken) {
     QLocalSocket socket;
     socket.connectToServer(socketPath_);
     if (!socket.waitForConnected(CONNECT_TIMEOUT_MS)) return false;
-    socket.write(SHOW_REQUEST);
-    if (!socket.waitForBytesWritten(CONNECT_TIMEOUT_MS)) return false;
+    QByteArray request = SHOW_LINE;
+    const QByteArray token = activationToken.toUtf8();
+    if (validToken(token)) request += TOKEN_PREFIX + token + '\n';
+    socket.write(request);
+    if (!socket.waitForBytesWritten(REQUEST_TIMEOUT_MS)) return false;
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)
-        socket.waitForDisconnected(CONNECT_TIMEOUT_MS);
+        socket.waitForDisconnected(REQUEST_TIMEOUT_MS);
     return true;
 }
 
@@ -62,22 +160,42 @@ void SingleInstance::listen() {
     QLocalServer::removeServer(socketPath_);
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::readRequest);
+    connect(server_.get(), &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = server_->nextPendingConnection())
+            serve(socket);
+    });
     server_->listen(socketPath_);
 }
 
-void SingleInstance::readRequest() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        auto handle = [this, socket] {
-            if (socket->canReadLine() && socket->readLine() == SHOW_REQUEST) {
-                emit showRequested();
-                socket->disconnectFromServer();
-            }
-        };
-        connect(socket, &QLocalSocket::readyRead, this, handle);
-        handle();
-    }
+// The whole request is read before acting: the token comes after "show". A request that does
+// not end, or grows beyond any real one, is dropped.
+void SingleInstance::serve(QLocalSocket* socket) {
+    auto buffer = std::make_shared<QByteArray>();
+    auto* timer = new QTimer(socket);
+    timer->setSingleShot(true);
+    connect(timer, &QTimer::timeout, socket, &QLocalSocket::abort);
+    timer->start(REQUEST_TIMEOUT_MS);
+    connect(socket, &QLocalSocket::readyRead, socket, [socket, buffer] {
+        *buffer += socket->readAll();
+        if (buffer->size() > MAX_REQUEST) {
+            buffer->clear();
+            socket->abort();
+        }
+    });
+    connect(socket, &QLocalSocket::disconnected, this, [this, socket, buffer, timer] {
+        timer->stop();
+        *buffer += socket->readAll();
+        const QList<QByteArray> lines = buffer->split('\n');
+        const bool complete = buffer->size() <= MAX_REQUEST && buffer->endsWith('\n');
+        socket->deleteLater();
+        if (!complete || lines.first() + '\n' != SHOW_LINE) return;
+        QString token;
+        if (lines.size() > 1 && lines[1].startsWith(TOKEN_PREFIX) &&
+            validToken(lines[1].mid(TOKEN_PREFIX.size()))) {
+            token = QString::fromLatin1(lines[1].mid(TOKEN_PREFIX.size()));
+        }
+        emit showRequested(token);
+    });
 }
 
 }  // namespace tallix

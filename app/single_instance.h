@@ -6,17 +6,19 @@
 #include <memory>
 
 class QLocalServer;
+class QLocalSocket;
 
 namespace tallix {
 
-// One running program per user. The first launch holds a lock file and
-// listens on a local socket; a later launch finds the lock taken and asks the
-// first, over the socket, to show itself. Both live in the user's runtime
-// folder. A lock left by a process that no longer runs does not count.
+// One running program per user. The first launch holds a lock file and listens on a local
+// socket; a later launch finds the lock taken and asks the first, over the socket, to show
+// itself, passing on the token that lets a window take the focus on Wayland. Both live in a
+// folder only this user can enter. A lock whose owner is not a running Tallix of this user
+// (it ended, the pid is another program's, the file is empty or damaged) does not count.
 class SingleInstance : public QObject {
     Q_OBJECT
   public:
-    // `folder` defaults to the user's runtime folder.
+    // `folder` defaults to `privateFolder()`.
     explicit SingleInstance(const QString& folder = QString(), QObject* parent = nullptr);
     ~SingleInstance() override;
 
@@ -25,17 +27,28 @@ class SingleInstance : public QObject {
         HandedOver,   // the running instance was asked to show itself
         Unreachable,  // another instance holds the lock but does not answer
     };
-    Claim claim();
+    // A launch that finds the lock taken keeps trying to reach its owner for a moment: a
+    // first launch started at the same time may not listen yet. `activationToken` goes to the
+    // running instance with the request.
+    Claim claim(const QString& activationToken = QString());
+
+    // The user's runtime folder when it is theirs alone, otherwise a folder of the program in
+    // the user's cache made private; empty when neither can be had.
+    static QString privateFolder();
+    // Whether the lock file's owner is a running program of this name and user.
+    static bool ownerIsRunning(qint64 pid);
 
   signals:
     // The running instance was asked to show its window.
-    void showRequested();
+    void showRequested(const QString& activationToken);
 
   private:
-    bool askRunningInstance();
+    bool askRunningInstance(const QString& activationToken);
+    bool removeStaleLock();
     void listen();
-    void readRequest();
+    void serve(QLocalSocket* socket);
 
+    QString folder_;
     QString lockPath_;
     QString socketPath_;
     QLockFile lock_;

@@ -1,11 +1,28 @@
 #include "app/tray.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
 #include "tallix_version.h"
 
 namespace tallix {
+
+namespace {
+
+const QString WATCHER = QStringLiteral("org.kde.StatusNotifierWatcher");
+
+// Qt shows the icon as a StatusNotifierItem when a panel hosts such items, as it asks here.
+bool statusNotifierHost() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(WATCHER)) return false;
+    QDBusInterface watcher(WATCHER, QStringLiteral("/StatusNotifierWatcher"), WATCHER, bus);
+    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
+}
+
+}  // namespace
 
 Tray::Tray(const QIcon& icon, QObject* parent)
     : QObject(parent),
@@ -18,8 +35,13 @@ Tray::Tray(const QIcon& icon, QObject* parent)
 
     icon_->setToolTip(QStringLiteral("Tallix " TALLIX_VERSION));
     icon_->setContextMenu(menu_.get());
-    connect(icon_.get(), &QSystemTrayIcon::activated, this, [this](auto reason) {
-        if (reason == QSystemTrayIcon::DoubleClick) emit openRequested();
+    // A StatusNotifierItem host reports no double-click, only the item's activation (a
+    // click, in the host's own terms): that opens the window. The classic tray reports both,
+    // and only the double-click opens.
+    const auto opening =
+        statusNotifierHost() ? QSystemTrayIcon::Trigger : QSystemTrayIcon::DoubleClick;
+    connect(icon_.get(), &QSystemTrayIcon::activated, this, [this, opening](auto reason) {
+        if (reason == opening) emit openRequested();
     });
     icon_->show();
 }

@@ -12,7 +12,8 @@ namespace tallix {
 
 // The program's icon in the notification area, with its menu: "開く(&O)"
 // (the default item, in bold) and "Tallixの終了(&X)". A double-click opens
-// the window; a single click does nothing. The icon disappears with the object.
+// the window; a single click does nothing, except where the icon is a StatusNotifierItem
+// (KDE, Wayland panels), whose hosts report only activation. The icon disappears with the object.
 class Tray : public QObject {
     Q_OBJECT
   public:

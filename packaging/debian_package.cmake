@@ -39,8 +39,12 @@ a pipe.]])
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The help page is opened with xdg-open; without it only the help is missing.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+# Qt loads these at run time, so the library scan cannot see them: the window
+# runs natively in a Wayland session only with qt6-wayland, and the help page is
+# opened with xdg-open (without it the program shows the page itself).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, xdg-utils")
+# The call-up key in a Wayland session goes through the desktop portal.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS xdg-desktop-portal)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 
 # One package made of the ordinary rules and the Debian-only files above.

@@ -1,4 +1,4 @@
-// The About box: its texts, its one button and the program icon.
+// The About box: the version, its one button and the program icon.
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -12,13 +12,12 @@ using namespace tallix;
 class AboutDialogTest : public QObject {
     Q_OBJECT
   private slots:
-    void showsNameVersionAndIcon();
+    void showsVersionAndIcon();
     void itsOneButtonCloses();
 };
 
-void AboutDialogTest::showsNameVersionAndIcon() {
+void AboutDialogTest::showsVersionAndIcon() {
     AboutDialog d;
-    QCOMPARE(d.windowTitle(), QStringLiteral("Tallixについて"));
     QCOMPARE(d.findChild<QLabel*>("version")->text(),
              QStringLiteral("Tallix Version " TALLIX_VERSION));
     const QPixmap icon = d.findChild<QLabel*>("icon")->pixmap();
@@ -31,7 +30,6 @@ void AboutDialogTest::itsOneButtonCloses() {
     d.show();
     const auto buttons = d.findChildren<QPushButton*>();
     QCOMPARE(buttons.size(), 1);
-    QCOMPARE(buttons.first()->text(), QStringLiteral("了解"));
     QTest::mouseClick(buttons.first(), Qt::LeftButton);
     QVERIFY(!d.isVisible());
     QCOMPARE(d.result(), int(QDialog::Accepted));

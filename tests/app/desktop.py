@@ -16,7 +16,7 @@ import tempfile
 import time
 import traceback
 
-TIMEOUT = 15
+TIMEOUT = 30  # generous: deadlines only fail a test that would otherwise hang
 TALLIX = None
 
 
@@ -86,9 +86,14 @@ class Desktop:
         self.env["DISPLAY"] = self.display
 
     def start_window_manager(self):
-        self.start(["openbox", "--sm-disable"])
-        wait_for("the window manager", lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in
-                 self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout)
+        manager = self.start(["openbox", "--sm-disable"])
+
+        def running():
+            check(manager.poll() is None, "the window manager ended (%s)" % manager.poll())
+            return "_NET_SUPPORTING_WM_CHECK(WINDOW)" in self.run(
+                "xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout
+
+        wait_for("the window manager", running)
 
     def start_tray_host(self):
         self.start(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
@@ -113,13 +118,20 @@ class Desktop:
         return subprocess.run(argv, env=env or self.env, capture_output=True, text=True,
                               timeout=TIMEOUT)
 
+    # Keys reach the focused client in the order they are sent; what they cause is waited for
+    # by the caller, as a condition (a window, a text, a file), never by a pause here.
     def key(self, *keys):
         self.run("xdotool", "key", "--delay", "40", *keys)
-        time.sleep(0.3)
 
     def type(self, text):
         self.run("xdotool", "type", "--delay", "40", text)
-        time.sleep(0.2)
+
+    def clipboard(self):
+        return self.run("xclip", "-o", "-selection", "clipboard").stdout
+
+    def visible_windows(self, pid):
+        """Every visible window of one process: frames, dialogs, menus."""
+        return set(self.run("xdotool", "search", "--onlyvisible", "--pid", str(pid)).stdout.split())
 
     def close(self):
         for process in reversed(self.processes):
@@ -174,21 +186,25 @@ class Desktop:
                                "^Tallix$").stdout.split():
             if self.run("xdotool", "getwindowname", window).stdout.strip() != "Tallix":
                 continue
-            owner = re.search(r"= (\d+)", self.run("xprop", "-id", window, "_NET_WM_PID").stdout)
-            if pid is None or (owner and int(owner.group(1)) == pid):
+            if pid is None or self.pid_of(window) == pid:
                 found.append(window)
         return found
 
-    def tray_icon_centre(self):
-        """Where the program's icon sits in the tray, or None."""
+    def tray_icon_centre(self, pid=None):
+        """Where the program's icon (of one process, if a pid given) sits in the tray, or None."""
         for line in self.run("xwininfo", "-root", "-tree").stdout.splitlines():
-            found = re.search(r'"tallix": \("tallix" "tallix"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+'
-                              r'\s+\+(-?\d+)\+(-?\d+)', line)
-            if found:
-                width, height, x, y = map(int, found.groups())
-                if width <= 48 and height <= 48:
-                    return x + width // 2, y + height // 2
+            found = re.search(r'(0x[0-9a-f]+) "tallix": \("tallix" "tallix"\)\s+(\d+)x(\d+)'
+                              r'\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)', line)
+            if not found:
+                continue
+            width, height, x, y = map(int, found.groups()[1:])
+            if width <= 48 and height <= 48 and (pid is None or self.pid_of(found.group(1)) == pid):
+                return x + width // 2, y + height // 2
         return None
+
+    def pid_of(self, window):
+        owner = re.search(r"= (\d+)", self.run("xprop", "-id", window, "_NET_WM_PID").stdout)
+        return int(owner.group(1)) if owner else None
 
 
 class Tallix:
@@ -206,9 +222,81 @@ class Tallix:
         return windows[0] if windows else None
 
     def focus(self):
+        # Both wait until the X server has done it; keys sent after it reach the window.
         self.desktop.run("xdotool", "windowactivate", "--sync", self.window)
         self.desktop.run("xdotool", "windowfocus", "--sync", self.window)
-        time.sleep(0.2)
+
+    def console_text(self):
+        """The console's whole text, copied to the clipboard and read back from there."""
+        self.desktop.key("ctrl+a", "ctrl+c", "ctrl+End")  # ctrl+End drops the selection again
+        return self.desktop.clipboard()
+
+    def wait_console(self, what, predicate):
+        """Waits until the console's text satisfies `predicate` and returns the text.
+
+        While a line runs the program takes no keys, so the copy is asked for again on every
+        poll: the first copy after the line has ended tells.
+        """
+        return wait_for(what, lambda: (lambda text: text if predicate(text) else None)(
+            self.console_text()))
+
+    def messages(self):
+        """The program's windows titled "Tallix" other than the main one: its message boxes."""
+        return [w for w in self.desktop.windows_titled_tallix(self.process.pid)
+                if w != self.window]
+
+    def dismiss_message(self):
+        message = wait_for("the message", self.messages)
+        self.desktop.run("xdotool", "windowfocus", "--sync", message[0])
+        self.desktop.key("Return")
+        wait_for("the message to go", lambda: not self.desktop.is_viewable(message[0]))
+
+    def open_options(self):
+        self.focus()
+        self.desktop.key("alt+s", "o")
+        return self.options_dialog()
+
+    def options_dialog(self):
+        """Waits for the Options dialog and gives it the keyboard; returns its window."""
+        found = wait_for("the Options dialog", lambda: self.desktop.run(
+            "xdotool", "search", "--onlyvisible", "--name", "^オプション$").stdout.split())
+        self.desktop.run("xdotool", "windowfocus", "--sync", found[0])
+        return found[0]
+
+    def open_tray_menu(self):
+        """Right-clicks the tray icon and waits for its menu; returns the menu's windows."""
+        icon = wait_for("the tray icon", lambda: self.desktop.tray_icon_centre(self.process.pid))
+        before = self.desktop.visible_windows(self.process.pid)
+        self.desktop.run("xdotool", "mousemove", str(icon[0]), str(icon[1]), "click", "3")
+        return wait_for("the tray menu",
+                        lambda: self.desktop.visible_windows(self.process.pid) - before)
+
+    def round_trip(self):
+        """Opens the tray menu and closes it again.
+
+        The program handles its events in order, so once the menu is up it has handled every
+        key and click sent before it: a check that something did NOT happen needs no pause.
+        """
+        menu = self.open_tray_menu()
+        self.desktop.key("Escape")
+        wait_for("the tray menu to close",
+                 lambda: not self.desktop.visible_windows(self.process.pid) & menu)
+
+    def cpu_seconds(self):
+        """CPU time the process has used so far: it grows fast only while a line computes."""
+        with open("/proc/%d/stat" % self.process.pid, encoding="ascii") as stat:
+            fields = stat.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+    def enter(self, line):
+        """Types the line and Enter at the end of the console, waits until it has been evaluated
+        and returns the console's text. A copy of an empty console copies nothing, so the
+        console must hold text already or the clipboard be empty."""
+        before = self.console_text()
+        self.desktop.type(line)
+        self.desktop.key("Return")
+        return self.wait_console("«%s» to be evaluated" % line,
+                                 lambda text: text.startswith(before + line + "\n"))
 
     def wait_end(self):
         return self.process.wait(TIMEOUT)

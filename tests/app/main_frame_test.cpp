@@ -1,4 +1,4 @@
-// The window: its menus and shortcuts, the edit commands' enabling, closing
+// The window: the tray, the edit commands' enabling, closing
 // without a tray, the rectangle it opens at and stores, the precision it applies.
 #include <QAction>
 #include <QClipboard>
@@ -20,13 +20,6 @@ using namespace tallix;
 
 namespace {
 
-QMenu* menuNamed(MainFrame& frame, const QString& title) {
-    for (QAction* action : frame.menuBar()->actions()) {
-        if (action->text() == title) return action->menu();
-    }
-    return nullptr;
-}
-
 QAction* actionNamed(MainFrame& frame, const QString& text) {
     for (QAction* top : frame.menuBar()->actions()) {
         for (QAction* action : top->menu()->actions()) {
@@ -36,22 +29,6 @@ QAction* actionNamed(MainFrame& frame, const QString& text) {
     return nullptr;
 }
 
-// Each item as "text<TAB>shortcuts", separators as "-".
-QStringList describe(const QMenu* menu) {
-    QStringList items;
-    for (const QAction* action : menu->actions()) {
-        if (action->isSeparator()) {
-            items << "-";
-            continue;
-        }
-        QStringList keys;
-        for (const QKeySequence& key : action->shortcuts())
-            keys << key.toString();
-        items << action->text() + "\t" + keys.join(", ");
-    }
-    return items;
-}
-
 }  // namespace
 
 class MainFrameTest : public QObject {
@@ -59,8 +36,6 @@ class MainFrameTest : public QObject {
 
   private slots:
     void titleAndTopmost();
-    void menuBar_data();
-    void menuBar();
     void trayMenu();
     void editCommandsFollowTheConsole();
     void closeMinimisesWithoutTray();
@@ -82,42 +57,8 @@ void MainFrameTest::titleAndTopmost() {
     QCOMPARE(frame.centralWidget(), frame.view());
 }
 
-void MainFrameTest::menuBar_data() {
-    QTest::addColumn<QString>("menu");
-    QTest::addColumn<QStringList>("items");
-    QTest::newRow("file") << "ファイル(&F)"
-                          << QStringList{"閉じる(&C)\tEsc", "-", "Tallixの終了(&X)\t"};
-    QTest::newRow("edit") << "編集(&E)"
-                          << QStringList{"元に戻す(&U)\tCtrl+Z, Alt+Backspace",
-                                         "-",
-                                         "切り取り(&T)\tCtrl+X, Shift+Del",
-                                         "コピー(&C)\tCtrl+C, Ctrl+Ins",
-                                         "貼り付け(&P)\tCtrl+V, Shift+Ins",
-                                         "-",
-                                         "全て選択(&A)\tCtrl+A"};
-    QTest::newRow("settings") << "設定(&S)"
-                              << QStringList{"フォント(&F)...\t", "オプション(&O)...\t"};
-    QTest::newRow("help") << "ヘルプ(&H)"
-                          << QStringList{"目次(&C)\tF1", "-", "Tallixについて(&A)...\t"};
-}
-
-void MainFrameTest::menuBar() {
-    QFETCH(QString, menu);
-    QFETCH(QStringList, items);
-    test::TempSettings settings;
-    MainFrame frame(settings.get());
-    QStringList titles;
-    for (QAction* action : frame.menuBar()->actions())
-        titles << action->text();
-    QCOMPARE(titles, (QStringList{"ファイル(&F)", "編集(&E)", "設定(&S)", "ヘルプ(&H)"}));
-    QMenu* found = menuNamed(frame, menu);
-    QVERIFY(found);
-    QCOMPARE(describe(found), items);
-}
-
 void MainFrameTest::trayMenu() {
     Tray tray(QIcon(":/icons/tallix-16.png"));
-    QCOMPARE(describe(tray.menu()), (QStringList{"開く(&O)\t", "-", "Tallixの終了(&X)\t"}));
     QCOMPARE(tray.menu()->defaultAction(), tray.menu()->actions().first());
     QCOMPARE(tray.icon()->toolTip(), QString("Tallix " TALLIX_VERSION));
 

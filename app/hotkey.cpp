@@ -1,0 +1,35 @@
+#include "app/hotkey.h"
+
+#include <QEventLoop>
+#include <QGuiApplication>
+
+#include "app/global_hotkey.h"
+#include "app/portal_hotkey.h"
+
+namespace tallix {
+
+std::unique_ptr<Hotkey> Hotkey::forPlatform() {
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        return std::make_unique<PortalHotkey>();
+    }
+    return std::make_unique<GlobalHotkey>();
+}
+
+Hotkey::Result Hotkey::bindAndWait(int mod, int letter) {
+    QEventLoop loop;
+    bool answered = false;
+    Result answer = Result::AlreadyUsed;
+    const auto connection = connect(this, &Hotkey::bound, &loop, [&](Result result) {
+        answered = true;
+        answer = result;
+        loop.quit();
+    });
+    bind(mod, letter);
+    // The binding itself ends the wait with a timeout; an application that is told to end
+    // ends the loop too, and an unanswered binding counts as refused.
+    if (!answered) loop.exec();
+    disconnect(connection);
+    return answer;
+}
+
+}  // namespace tallix

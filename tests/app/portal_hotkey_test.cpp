@@ -1,0 +1,187 @@
+// The call-up key through the real desktop portal (run by wayland_desktop.py, with its test
+// backend): Apply in the options rebinds, a refusal takes the failure path and keeps the old
+// key, and the portal's word on the trigger is what the options show.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+
+#include "app/main_frame.h"
+#include "app/options_dialog.h"
+#include "app/portal_hotkey.h"
+
+using namespace tallix;
+
+namespace {
+
+QDBusInterface backend() {
+    return QDBusInterface("org.freedesktop.impl.portal.desktop.tallixtest", "/control",
+                          "org.tallix.Test");
+}
+
+// Every trigger the backend was asked to bind, in order.
+QStringList binds() {
+    QDBusMessage reply = backend().call("Binds");
+    QStringList triggers;
+    const QDBusArgument list = reply.arguments().value(0).value<QDBusArgument>();
+    list.beginArray();
+    while (!list.atEnd()) {
+        QString session, trigger;
+        list.beginStructure();
+        list >> session >> trigger;
+        list.endStructure();
+        triggers << trigger;
+    }
+    list.endArray();
+    return triggers;
+}
+
+int openSessions() {
+    return QDBusReply<int>(backend().call("OpenSessions")).value();
+}
+
+// Answers the modal windows as they come up, one step each; a window shown again (the options
+// after a refusal) counts as a new one.
+class ModalScript : public QObject {
+  public:
+    explicit ModalScript(std::deque<std::function<void(QWidget*)>> steps)
+        : steps_(std::move(steps)) {
+        connect(&timer_, &QTimer::timeout, this, [this] { poll(); });
+        timer_.start(20);
+    }
+    bool finished() const { return steps_.empty(); }
+
+  private:
+    void poll() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || !modal->isVisible()) {
+            handled_ = nullptr;
+            return;
+        }
+        if (modal == handled_ || steps_.empty()) return;
+        handled_ = modal;
+        auto step = std::move(steps_.front());
+        steps_.pop_front();
+        step(modal);
+    }
+
+    std::deque<std::function<void(QWidget*)>> steps_;
+    QWidget* handled_ = nullptr;
+    QTimer timer_;
+};
+
+// Steps act first and leave checks to the test: a failed check inside a step would leave the
+// window open and the test waiting.
+void close(QWidget* window) {
+    QMetaObject::invokeMethod(window, "reject", Qt::QueuedConnection);
+}
+
+// The key entry of the options dialog, or "" when the window is something else.
+QString keyText(QWidget* window) {
+    auto* key =
+        qobject_cast<OptionsDialog*>(window) ? window->findChild<QLineEdit*>("key") : nullptr;
+    return key ? key->text() : QString();
+}
+
+std::function<void(QWidget*)> applyKey(const QString& key) {
+    return [key](QWidget* window) {
+        auto* dialog = qobject_cast<OptionsDialog*>(window);
+        if (!dialog) return close(window);
+        dialog->findChild<QLineEdit*>("key")->setText(key);
+        dialog->applyButton()->click();
+    };
+}
+
+std::function<void(QWidget*)> dismissMessage(QString* text) {
+    return [text](QWidget* window) {
+        if (auto* box = qobject_cast<QMessageBox*>(window)) *text = box->text();
+        close(window);
+    };
+}
+
+}  // namespace
+
+class PortalHotkeyTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void applyRebindsInANewSession();
+    void refusalKeepsTheOldKey();
+    void triggerChangedByTheDesktopIsShown();
+
+  private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<Settings> settings_;
+    std::unique_ptr<MainFrame> frame_;
+};
+
+void PortalHotkeyTest::init() {
+    frame_.reset();
+    backend().call("Refuse", false);
+    dir_ = std::make_unique<QTemporaryDir>();
+    settings_ = std::make_unique<Settings>(dir_->filePath("Tallix.conf"));
+    frame_ = std::make_unique<MainFrame>(*settings_, nullptr, std::make_unique<PortalHotkey>());
+    QTRY_VERIFY(frame_->hotkey().isBound());
+    QCOMPARE(binds().last(), "CTRL+ALT+a");
+}
+
+void PortalHotkeyTest::applyRebindsInANewSession() {
+    const int sessionsBefore = openSessions();
+    ModalScript script({applyKey("q")});
+    frame_->showOptions();
+    QVERIFY(script.finished());
+    QCOMPARE(binds().last(), "CTRL+ALT+q");
+    QVERIFY(frame_->hotkey().isBound());
+    // The old binding's session is closed, not left behind.
+    QTRY_COMPARE(openSessions(), sessionsBefore);
+    QCOMPARE(settings_->hotKey(), (HotKey{HOTKEY_CTRL | HOTKEY_ALT, 'Q'}));
+}
+
+void PortalHotkeyTest::refusalKeepsTheOldKey() {
+    backend().call("Refuse", true);
+    QString message;
+    QString shownAgain;
+    ModalScript script({applyKey("z"), dismissMessage(&message), [&](QWidget* window) {
+                            // The options again, with the refused entry; the user gives up.
+                            shownAgain = keyText(window);
+                            backend().call("Refuse", false);
+                            close(window);
+                        }});
+    frame_->showOptions();
+    QVERIFY(script.finished());
+    QCOMPARE(message, hotkeyTakenMessage());
+    QCOMPARE(shownAgain, "Z");
+    QCOMPARE(binds().mid(binds().size() - 2), (QStringList{"CTRL+ALT+z", "CTRL+ALT+a"}));
+    QVERIFY(frame_->hotkey().isBound());
+    QCOMPARE(settings_->hotKey(), HotKey{});
+}
+
+void PortalHotkeyTest::triggerChangedByTheDesktopIsShown() {
+    QVERIFY(QDBusReply<bool>(backend().call("ChangeTrigger", "Shift+Logo+K")).value());
+    const HotKey changed{HOTKEY_SHIFT | HOTKEY_WIN, 'K'};
+    QTRY_COMPARE(frame_->hotKey(), changed);
+    QCOMPARE(settings_->hotKey(), changed);
+    QString key;
+    QStringList ticked;
+    ModalScript script({[&](QWidget* window) {
+        key = keyText(window);
+        for (auto* box : window->findChildren<QCheckBox*>())
+            if (box->isChecked()) ticked << box->text();
+        close(window);
+    }});
+    frame_->showOptions();
+    QVERIFY(script.finished());
+    QCOMPARE(key, "K");
+    QCOMPARE(ticked, (QStringList{"Shift", "Win"}));
+}
+
+QTEST_MAIN(PortalHotkeyTest)
+#include "portal_hotkey_test.moc"

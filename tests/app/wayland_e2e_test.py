@@ -1,0 +1,104 @@
+#!/usr/bin/env python3
+"""The program in a Wayland session: weston without a screen, a private session bus, the real
+xdg-desktop-portal frontend with a test backend for global shortcuts (portal_backend.py), and a
+StatusNotifierWatcher where a tray is wanted.
+
+Whether the window is shown is what weston's scene graph says; what the program did with a token
+is read from its diagnostics (QT_LOGGING_RULES=tallix.*.debug); the backend records every
+binding it is asked for.
+"""
+import os
+import subprocess
+import sys
+
+from desktop import check, settings_file, wait_for
+from wayland_desktop import WaylandTallix, run_scenarios
+
+import dbus
+
+
+def store_hotkey(desktop, mod, char):
+    os.makedirs(os.path.dirname(settings_file(desktop.home)), exist_ok=True)
+    with open(settings_file(desktop.home), "w") as file:
+        file.write("[Settings]\nHotKeyMod=%d\nHotKeyChar=%d\n" % (mod, char))
+
+
+def stored_hotkey(desktop):
+    with open(settings_file(desktop.home)) as file:
+        text = file.read()
+    values = dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
+    return int(values.get("HotKeyMod", 0)), int(values.get("HotKeyChar", 0))
+
+
+def hotkey_through_the_portal(desktop):
+    store_hotkey(desktop, 6, ord("Q"))  # Ctrl+Shift+Q
+    app = WaylandTallix(desktop, "--hidden")
+    app.wait_log("the binding", "bind registered")
+    binds = [str(trigger) for _, trigger in desktop.backend().Binds()]
+    check(binds == ["CTRL+SHIFT+q"], "the stored combination was not bound: %s" % binds)
+    check(not app.shown(), "the hidden start showed the window")
+
+    # The desktop presses the shortcut: the window shows, with the desktop's token.
+    check(desktop.backend().Activate("portal-token-1"), "no session to activate")
+    wait_for("the window to show", app.shown)
+    app.wait_log("the desktop's token", "called up with token portal-token-1")
+
+    # The user changes the trigger in the desktop's settings: that is the key now.
+    check(desktop.backend().ChangeTrigger("Ctrl+Alt+Z"), "no session to change")
+    wait_for("the new trigger in the settings", lambda: stored_hotkey(desktop) == (3, ord("Z")))
+
+    # A second launch hands its launcher's token to the running window and ends.
+    second = WaylandTallix(desktop, env=dict(desktop.env, XDG_ACTIVATION_TOKEN="launch-token-2"))
+    check(second.wait_end() == 0, "the second launch did not hand over")
+    app.wait_log("the token of the second launch", "called up with token launch-token-2")
+    check(app.process.poll() is None, "the program ended")
+
+
+def without_a_backend(desktop):
+    """The portal runs but offers no global shortcuts, or there is no portal at all."""
+    app = WaylandTallix(desktop, "--hidden")
+    app.wait_log("the answer that there is no hotkey", "bind unsupported")
+    # Still alive and answering: a second launch (the shortcut users bind instead) shows it.
+    second = WaylandTallix(desktop)
+    check(second.wait_end() == 0, "the second launch did not hand over")
+    wait_for("the second launch to call the window up", app.shown)
+    app.process.terminate()
+    check(app.wait_end() == 0, "the program did not end cleanly")
+
+
+def desktop_that_does_not_answer(desktop):
+    app = WaylandTallix(desktop)
+    wait_for("the window while the desktop keeps silent", app.shown)
+    check("bind " not in app.log(), "the binding was answered")
+    # The binding gives up in its own time; the program goes on without a hotkey.
+    wait_for("the binding to give up", lambda: "bind unsupported" in app.log(), timeout=60)
+    check(app.shown() and app.process.poll() is None, "the program did not go on")
+
+
+def tray_through_status_notifier(desktop):
+    app = WaylandTallix(desktop, "--hidden")
+    watcher = desktop.bus.get_object("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher")
+
+    def registered():
+        return [str(item) for item in watcher.Get("org.kde.StatusNotifierWatcher",
+                                                  "RegisteredStatusNotifierItems",
+                                                  dbus_interface=dbus.PROPERTIES_IFACE)]
+
+    item = wait_for("the tray icon to register", registered)[0]
+    name, path = item[:item.index("/")], item[item.index("/"):]
+    check(not app.shown(), "the hidden start showed the window")
+    desktop.bus.get_object(name, path).Activate(0, 0, dbus_interface="org.kde.StatusNotifierItem")
+    wait_for("the tray to show the window", app.shown)
+
+
+SCENARIOS = [
+    (hotkey_through_the_portal, dict()),
+    (without_a_backend, dict(backend=False)),
+    (without_a_backend, dict(portal=False, backend=False)),
+    (desktop_that_does_not_answer, dict(backend="silent")),
+    (tray_through_status_notifier, dict(portal=False, backend=False, watcher=True)),
+]
+
+
+if __name__ == "__main__":
+    sys.exit(run_scenarios(SCENARIOS))
