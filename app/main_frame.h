@@ -71,6 +71,7 @@ class MainFrame : public QMainWindow {
     void returnFocusAfterMenu();
     void createTray();
     void showSlowLineProgress();
+    void hideStatusBar();
     void registerHotkey();
     void hotkeyBound(Hotkey::Result result);
     void takeDesktopTrigger(int mod, int letter);

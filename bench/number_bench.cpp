@@ -3,6 +3,7 @@
 #include <random>
 #include <string>
 
+#include "engine/number/kernels.h"
 #include "engine/number/lf.h"
 
 using namespace tallix;
@@ -21,9 +22,12 @@ lf full_precision_operand(std::mt19937_64& random) {
     return lf(text.c_str());
 }
 
+// The second argument, when 1, runs the schoolbook reference kernels the
+// fast paths are checked against.
 template <void (*operation)(lf&, const lf&, const lf&)>
 void run(benchmark::State& state) {
     set_precision(static_cast<int>(state.range(0)));
+    set_kernels(state.range(1) ? kernel_choice{false, false} : kernel_choice{});
     std::mt19937_64 random(12345);
     lf a = full_precision_operand(random);
     lf b = full_precision_operand(random);
@@ -33,11 +37,16 @@ void run(benchmark::State& state) {
         benchmark::DoNotOptimize(result.limbs);
     }
     state.counters["limbs"] = static_cast<double>(a.size());
+    set_kernels({});
+}
+
+void precisions(benchmark::internal::Benchmark* b) {
+    b->Args({15, 0})->Args({2000, 0})->Args({2000, 1})->ArgNames({"digits", "plain"});
 }
 
 }  // namespace
 
-BENCHMARK(run<lf_add>)->Name("add")->Arg(15)->Arg(2000);
-BENCHMARK(run<lf_sub>)->Name("subtract")->Arg(15)->Arg(2000);
-BENCHMARK(run<lf_mul>)->Name("multiply")->Arg(15)->Arg(2000);
-BENCHMARK(run<lf_div>)->Name("divide")->Arg(15)->Arg(2000);
+BENCHMARK(run<lf_add>)->Name("add")->Apply(precisions);
+BENCHMARK(run<lf_sub>)->Name("subtract")->Apply(precisions);
+BENCHMARK(run<lf_mul>)->Name("multiply")->Apply(precisions);
+BENCHMARK(run<lf_div>)->Name("divide")->Apply(precisions);

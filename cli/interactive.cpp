@@ -1,5 +1,6 @@
 #include "cli/interactive.h"
 
+#include <dlfcn.h>
 #include <editline/readline.h>
 #include <signal.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "cli/termination.h"
 #include "engine/engine.h"
 
 namespace tallix {
@@ -42,36 +44,83 @@ class interrupt_handler {
     struct sigaction previous_ {};
 };
 
+// Without the line editor, lines are read as typed, with no history.
+char* read_plain_line(const char*) {
+    char* line = nullptr;
+    size_t capacity = 0;
+    ssize_t n = getline(&line, &capacity, stdin);
+    if (n < 0) {
+        std::free(line);
+        return nullptr;
+    }
+    if (n > 0 && line[n - 1] == '\n') line[n - 1] = '\0';
+    return line;
+}
+int keep_no_history(const char*) {
+    return 0;
+}
+void no_history() {}
+
+// The line editor, loaded only for a terminal session: linked in, it and
+// the libraries it pulls in cost every piped run more start-up time than the
+// rest of the program.
+struct line_editor {
+    decltype(&::readline) read_line = read_plain_line;
+    decltype(&::add_history) add_to_history = keep_no_history;
+    decltype(&::using_history) start_history = no_history;
+    decltype(&::clear_history) end_history = no_history;
+
+    line_editor() {
+        void* library = dlopen("libedit.so.2", RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr) return;
+        auto* read = reinterpret_cast<decltype(read_line)>(dlsym(library, "readline"));
+        auto* add = reinterpret_cast<decltype(add_to_history)>(dlsym(library, "add_history"));
+        auto* start = reinterpret_cast<decltype(start_history)>(dlsym(library, "using_history"));
+        auto* end = reinterpret_cast<decltype(end_history)>(dlsym(library, "clear_history"));
+        if (read && add && start && end) {
+            read_line = read;
+            add_to_history = add;
+            start_history = start;
+            end_history = end;
+        }
+    }
+};
+
 }  // namespace
 
-void run_interactive(session& calc) {
+void run_interactive(session& calc, output& out) {
+    line_editor editor;
     // Line editing needs to know how the terminal encodes characters.
     std::setlocale(LC_CTYPE, "");
-    using_history();
+    editor.start_history();
     calc.set_echo(false);
     interrupt_handler handler;
     long number = 0;
-    for (;;) {
+    while (pending_termination_signal() == 0 && out.error() == 0) {
         interrupted = 0;
-        char* line = readline("");
+        char* line = editor.read_line("");
+        if (pending_termination_signal() != 0) {
+            std::free(line);
+            break;
+        }
         if (interrupted) {
             // The typed text is dropped; a fresh line starts below it.
             std::free(line);
-            std::fputs("\n", stdout);
-            std::fflush(stdout);
+            out.write("\n");
+            out.flush();
             continue;
         }
         if (line == nullptr) break;
         ++number;
-        if (line[0] != '\0') add_history(line);
+        if (line[0] != '\0') editor.add_to_history(line);
         calc.evaluate(line, "line " + std::to_string(number));
         // The terminal echoed ^C where the result goes; the error line,
         // still in the stdio buffer, is to overwrite it.
         if (interrupted) (void)!::write(STDOUT_FILENO, "\r", 1);
-        std::fflush(stdout);
+        out.flush();
         std::free(line);
     }
-    clear_history();
+    editor.end_history();
 }
 
 }  // namespace tallix

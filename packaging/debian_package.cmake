@@ -39,6 +39,9 @@ a pipe.]])
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# tallix-cli opens the line editor at run time, out of the libraries the
+# dependency scan sees.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libedit2)
 # Qt loads these at run time, so the library scan cannot see them: the window
 # runs natively in a Wayland session only with qt6-wayland, and the help page is
 # opened with xdg-open (without it the program shows the page itself).

@@ -2,6 +2,7 @@
 
 #include "engine/functions/functions.h"
 #include "engine/number/lf_exception.h"
+#include "engine/number/quotient_sum.h"
 
 namespace tallix {
 
@@ -43,7 +44,7 @@ bool is_active(circular function, const lf& argument) {
 lf maclaurin_sum(lf s, lf u, lf v, lf k, const lf& w) {
     while (true) {
         lf s0(s);
-        s = s + u / v;
+        lf_add_quotient(s, s0, u, v);
         if (s == s0) return s;
         u = (-u) * w;
         v = (v * k) * (k + lf_one);

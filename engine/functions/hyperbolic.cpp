@@ -1,4 +1,5 @@
 #include "engine/functions/functions.h"
+#include "engine/number/quotient_sum.h"
 
 namespace tallix {
 
@@ -17,7 +18,7 @@ lf sinh_series(const lf& x) {
         lf t = k * (k - lf_one);
         u = u * w;
         v = v * t;
-        s = s + u / v;
+        lf_add_quotient(s, s0, u, v);
         if (s == s0) return s;
         k = k + lf_two;
     }

@@ -1,6 +1,7 @@
 #include "engine/functions/caches.h"
 #include "engine/functions/functions.h"
 #include "engine/number/lf_exception.h"
+#include "engine/number/quotient_sum.h"
 
 namespace tallix {
 
@@ -28,13 +29,11 @@ lf atanh_sum(const lf& m) {
     lf two("2");
     lf sum(a);
     lf previous;
-    lf term;
     do {
         lf_add(j, j, two);
         previous = sum;
         lf_mul(a, a, a2);
-        lf_div(term, a, j);
-        lf_add(sum, sum, term);
+        lf_add_quotient(sum, sum, a, j);
     } while (lf_compare(sum, previous) != 0);
     return sum;
 }

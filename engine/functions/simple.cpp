@@ -2,6 +2,7 @@
 
 #include "engine/functions/functions.h"
 #include "engine/number/lf_exception.h"
+#include "engine/number/quotient_sum.h"
 
 namespace tallix {
 
@@ -49,8 +50,7 @@ lf SQR(const lf& x) {
     lf q;
     do {
         r = s;
-        lf_div(q, x, r);
-        lf_add(q, q, r);
+        lf_add_quotient(q, r, x, r);
         lf_div(s, q, lf_two);
     } while (s < r);
     return r;

@@ -2,9 +2,13 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/number/kernels.h"
 #include "engine/number/lf.h"
 #include "engine/number/lf_exception.h"
 #include "engine/number/limbs.h"
+#include "engine/number/product.h"
+#include "engine/number/quotient.h"
+#include "engine/number/quotient_limbs.h"
 
 namespace tallix {
 
@@ -76,23 +80,52 @@ void lf_mul(lf& result, const lf& a, const lf& b) {
     int n = a.size();
     int m = b.size();
     int32_t* z = scratch(mul_z, int64_t{n} + m);
-    multiply_limbs(z, a.limbs, n, b.limbs, m);
-    result.normalize(a.sign() * b.sign(), int64_t{a.exp} + b.exp, z, int64_t{n} + m);
+    int64_t count = int64_t{n} + m;
+    // Rounding reads prec_limbs + 1 limbs, after at most one leading zero:
+    // two non-zero leading limbs make the product at least B^-2.
+    const int keep = prec_limbs + 2;
+    if (std::min(n, m) < shortest_for_columns || !kernels().shortcuts) {
+        multiply_limbs_by_rows(z, a.limbs, n, b.limbs, m);
+    } else if (keep < count && a.limbs[0] != 0 && b.limbs[0] != 0 &&
+               multiply_limbs_leading(z, keep, a.limbs, n, b.limbs, m)) {
+        count = keep;
+    } else {
+        multiply_limbs(z, a.limbs, n, b.limbs, m);
+    }
+    result.normalize(a.sign() * b.sign(), int64_t{a.exp} + b.exp, z, count);
 }
 
-void lf_div(lf& result, const lf& a, const lf& b) {
-    if (b.len == 0) raise(errors::division_by_zero);
-    if (a.len == 0) return result.assign(nullptr);
+namespace {
+
+// Inlined into lf_div, where a call per quotient would show at 15 digits.
+[[gnu::always_inline]] inline const int32_t* quotient_limbs_inline(const lf& a, const lf& b,
+                                                                   int count) {
     int n = b.size();
     int p = prec_limbs;
-    int32_t* q = scratch(div_q, p + 2);
+    int32_t* q = scratch(div_q, count);
     int32_t* u = scratch(div_u, int64_t{n} + p + 2);
     int32_t* v = scratch(div_v, n);
     int32_t f = LIMB_BASE / (b.limbs[0] + 1);
     u[0] = addmul_limbs(u + 1, a.limbs, std::min(n + p + 1, a.size()), f);
     addmul_limbs(v, b.limbs, n, f);
-    divide_limbs(q, u, v, n, p + 2);
-    result.normalize(a.sign() * b.sign(), int64_t{a.exp} - b.exp + 1, q, p + 2);
+    if (!kernels().shortcuts || (n > 1 && n < shortest_for_blocks))
+        divide_limbs_by_steps(q, u, v, n, count);
+    else if (n == 1 || !divide_limbs_leading(q, u, v, n, count))
+        divide_limbs(q, u, v, n, count);
+    return q;
+}
+
+}  // namespace
+
+const int32_t* quotient_limbs(const lf& a, const lf& b, int count) {
+    return quotient_limbs_inline(a, b, count);
+}
+
+void lf_div(lf& result, const lf& a, const lf& b) {
+    if (b.len == 0) raise(errors::division_by_zero);
+    if (a.len == 0) return result.assign(nullptr);
+    const int32_t* q = quotient_limbs_inline(a, b, prec_limbs + 2);
+    result.normalize(a.sign() * b.sign(), int64_t{a.exp} - b.exp + 1, q, prec_limbs + 2);
 }
 
 int lf_compare(const lf& a, const lf& b) {

@@ -4,7 +4,10 @@
 #include <random>
 #include <vector>
 
+#include "engine/number/kernels.h"
 #include "engine/number/limbs.h"
+#include "engine/number/product.h"
+#include "engine/number/quotient.h"
 #include "tests/engine/number/exact_model.h"
 
 using namespace tallix;
@@ -194,39 +197,88 @@ limbs_t rows_product(const limbs_t& a, const limbs_t& b) {
 
 }  // namespace
 
-TEST(LimbPrimitives, ColumnProductEqualsRowsOfProducts) {
-    std::mt19937 random(4242);
-    for (int round = 0; round < 200; ++round) {
-        size_t n = 1 + random() % 260;
-        size_t m = 1 + random() % 260;
-        limbs_t a = random_limbs(random, n);
-        limbs_t b = random_limbs(random, m);
-        if (round % 5 == 0) std::fill(a.begin(), a.end(), LIMB_BASE - 1);
-        if (round % 7 == 0) std::fill(b.begin(), b.end(), LIMB_BASE - 1);
-        limbs_t z(n + m, -1);
-        multiply_limbs(z.data(), a.data(), static_cast<int>(n), b.data(), static_cast<int>(m));
-        SCOPED_TRACE(::testing::Message() << "round " << round << ", " << n << " x " << m);
-        EXPECT_EQ(z, rows_product(a, b));
-    }
+// Kept limb counts as the precisions from 6 to 2,000 digits give them, plus
+// the limbs rounding reads.
+int sampled_keep(std::mt19937& random) {
+    int digits = 6 + static_cast<int>(random() % 1995);
+    return digits / LIMB_DIGITS + 4;
 }
 
-TEST(LimbPrimitives, BlockDivisionEqualsStepByStepDivision) {
+// Every length up to 226 limbs once as the first operand, against full,
+// one-limb and random lengths; a fifth of the operands all 999999999 or
+// with long runs of zeros, where carries run furthest.
+limbs_t adversarial_limbs(std::mt19937& random, size_t n, int round) {
+    limbs_t x = random_limbs(random, n);
+    if (round % 5 == 0) std::fill(x.begin(), x.end(), LIMB_BASE - 1);
+    if (round % 5 == 1) std::fill(x.begin() + static_cast<long>(n / 2), x.end(), 0);
+    if (x[0] == 0) x[0] = 1;
+    return x;
+}
+
+class KernelChoices : public ::testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override { set_kernels({true, GetParam()}); }
+    void TearDown() override { set_kernels({}); }
+};
+
+INSTANTIATE_TEST_SUITE_P(LimbKernels, KernelChoices, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "vector" : "portable"; });
+
+TEST_P(KernelChoices, ColumnAndLeadingProductsEqualRowsOfProducts) {
+    std::mt19937 random(4242);
+    int leading_refused = 0;
+    for (int round = 0; round < 452; ++round) {
+        size_t n = 1 + round % 226;
+        size_t m = round < 226 ? std::vector<size_t>{n, 1, 226}[round % 3] : 1 + random() % 226;
+        limbs_t a = adversarial_limbs(random, n, round);
+        limbs_t b = adversarial_limbs(random, m, round / 3);
+        SCOPED_TRACE(::testing::Message() << "round " << round << ", " << n << " x " << m);
+        limbs_t expected = rows_product(a, b);
+        limbs_t z(n + m, -1);
+        multiply_limbs(z.data(), a.data(), static_cast<int>(n), b.data(), static_cast<int>(m));
+        EXPECT_EQ(z, expected);
+
+        int keep = std::min(sampled_keep(random), static_cast<int>(n + m));
+        std::fill(z.begin(), z.end(), -1);
+        if (multiply_limbs_leading(z.data(), keep, a.data(), static_cast<int>(n), b.data(),
+                                   static_cast<int>(m))) {
+            EXPECT_TRUE(std::equal(z.begin(), z.begin() + keep, expected.begin())) << keep;
+        } else {
+            ++leading_refused;
+        }
+    }
+    // The all-999999999 operands leave tails where the bound cannot decide.
+    EXPECT_GT(leading_refused, 0);
+}
+
+TEST_P(KernelChoices, BlockAndLeadingDivisionEqualStepByStepDivision) {
     std::mt19937 random(9001);
+    int leading_taken = 0;
     for (int round = 0; round < 300; ++round) {
-        size_t n = 1 + random() % 240;
-        size_t count = 1 + random() % 60;
+        size_t n = round < 226 ? 1 + static_cast<size_t>(round) : 1 + random() % 226;
+        size_t count =
+            round % 4 == 0 ? 1 + random() % 60 : static_cast<size_t>(sampled_keep(random));
         limbs_t v = normalised_divisor(random, n);
         limbs_t u = division_window(random, v, count, round);
 
         limbs_t stepped = u;
         limbs_t expected_q(count);
-        for (size_t i = 0; i < count; ++i)
-            expected_q[i] = div_step(stepped.data() + i, v.data(), static_cast<int>(n));
+        divide_limbs_by_steps(expected_q.data(), stepped.data(), v.data(), static_cast<int>(n),
+                              static_cast<int>(count));
+        SCOPED_TRACE(::testing::Message() << "round " << round << ", " << n << " limbs, " << count);
 
         limbs_t q(count, -1);
+        if (divide_limbs_leading(q.data(), u.data(), v.data(), static_cast<int>(n),
+                                 static_cast<int>(count))) {
+            EXPECT_EQ(q, expected_q);
+            ++leading_taken;
+        }
+        std::fill(q.begin(), q.end(), -1);
         divide_limbs(q.data(), u.data(), v.data(), static_cast<int>(n), static_cast<int>(count));
-        SCOPED_TRACE(::testing::Message() << "round " << round << ", " << n << " limbs, " << count);
         EXPECT_EQ(q, expected_q);
         EXPECT_EQ(u, stepped);
     }
+    // Divisors of 32 limbs or more take the short way unless a guard limb
+    // of 0 or 999999999 leaves it undecided.
+    EXPECT_GT(leading_taken, 150);
 }

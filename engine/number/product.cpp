@@ -1,0 +1,157 @@
+#include "engine/number/product.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "engine/number/kernels.h"
+#include "engine/number/limbs.h"
+#include "engine/number/precision.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define TALLIX_HAVE_AVX2_KERNEL 1
+#endif
+
+namespace tallix {
+
+namespace {
+
+// Products are summed column by column (all a[i] × b[j] with the same i + j)
+// and carried once per column instead of once per product. A column sum
+// reaches m × 10^18, beyond 64 bits, so it is kept as two 64-bit halves:
+// the low and the high 32 bits of each product summed apart.
+struct column_sums {
+    std::vector<uint64_t> low;
+    std::vector<uint64_t> high;
+};
+
+// Operand copies with zeros after them, so a column may be read in whole
+// vector blocks: every product past the column's end meets a zero.
+constexpr int padding = 8;
+
+void column_sums_portable(const uint32_t* x, const uint32_t* y_reversed, int n, int m, int columns,
+                          column_sums& sums) {
+    for (int c = 0; c < columns; ++c) {
+        int first = std::max(0, c - m + 1);
+        int length = std::min(c, n - 1) - first + 1;
+        const uint32_t* xs = x + first;
+        const uint32_t* ys = y_reversed + (m - 1 - c + first);
+        uint64_t low = 0, high = 0;
+        for (int i = 0; i < length; ++i) {
+            uint64_t p = uint64_t{xs[i]} * ys[i];
+            low += static_cast<uint32_t>(p);
+            high += p >> 32;
+        }
+        sums.low[c] = low;
+        sums.high[c] = high;
+    }
+}
+
+#ifdef TALLIX_HAVE_AVX2_KERNEL
+__attribute__((target("avx2"))) uint64_t horizontal_sum(__m256i v) {
+    __m128i s = _mm_add_epi64(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+    return static_cast<uint64_t>(_mm_cvtsi128_si64(s)) +
+           static_cast<uint64_t>(_mm_extract_epi64(s, 1));
+}
+
+// Eight products per block, two per 64-bit lane. A lane takes sixteen
+// products (below 1.6 × 10^19) before it is split into the halves.
+__attribute__((target("avx2"))) void column_sums_avx2(const uint32_t* x, const uint32_t* y_reversed,
+                                                      int n, int m, int columns,
+                                                      column_sums& sums) {
+    const __m256i low_mask = _mm256_set1_epi64x(0xffffffff);
+    for (int c = 0; c < columns; ++c) {
+        int first = std::max(0, c - m + 1);
+        int length = std::min(c, n - 1) - first + 1;
+        const uint32_t* xs = x + first;
+        const uint32_t* ys = y_reversed + (m - 1 - c + first);
+        int blocks = (length + 7) / 8;
+        __m256i low = _mm256_setzero_si256();
+        __m256i high = _mm256_setzero_si256();
+        for (int b = 0; b < blocks;) {
+            __m256i lane_sums = _mm256_setzero_si256();
+            for (int end = std::min(blocks, b + 8); b < end; ++b) {
+                __m256i xv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xs + 8 * b));
+                __m256i yv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ys + 8 * b));
+                lane_sums = _mm256_add_epi64(lane_sums, _mm256_mul_epu32(xv, yv));
+                lane_sums = _mm256_add_epi64(
+                    lane_sums,
+                    _mm256_mul_epu32(_mm256_srli_epi64(xv, 32), _mm256_srli_epi64(yv, 32)));
+            }
+            low = _mm256_add_epi64(low, _mm256_and_si256(lane_sums, low_mask));
+            high = _mm256_add_epi64(high, _mm256_srli_epi64(lane_sums, 32));
+        }
+        sums.low[c] = horizontal_sum(low);
+        sums.high[c] = horizontal_sum(high);
+    }
+}
+#endif
+
+thread_local std::vector<uint32_t> padded_a, reversed_b;
+thread_local column_sums sums;
+
+// The first `columns` column sums of a × b.
+void sum_columns(const int32_t* a, int n, const int32_t* b, int m, int columns) {
+    padded_a.assign(static_cast<size_t>(n) + padding, 0);
+    reversed_b.assign(static_cast<size_t>(m) + padding, 0);
+    std::copy(a, a + n, padded_a.begin());
+    std::reverse_copy(b, b + m, reversed_b.begin());
+    sums.low.resize(static_cast<size_t>(columns));
+    sums.high.resize(static_cast<size_t>(columns));
+#ifdef TALLIX_HAVE_AVX2_KERNEL
+    if (avx2_kernels())
+        column_sums_avx2(padded_a.data(), reversed_b.data(), n, m, columns, sums);
+    else
+#endif
+        column_sums_portable(padded_a.data(), reversed_b.data(), n, m, columns, sums);
+}
+
+// Carries the first `columns` column sums into limbs z[0 .. columns]: the
+// exact value of those columns alone.
+void carry_columns(int32_t* z, int columns) {
+    // Column c holds the products that land in z[c + 1]. With high =
+    // h1 × 10^9 + h0, a column is h1 × 2^32 × 10^9 + (h0 × 2^32 + low), and
+    // the bracket plus the incoming carry stays below 2^63.
+    uint64_t carry = 0;
+    for (int c = columns - 1; c >= 0; --c) {
+        uint64_t h1 = sums.high[c] / LIMB_BASE;
+        uint64_t h0 = sums.high[c] - h1 * LIMB_BASE;
+        uint64_t t = (h0 << 32) + sums.low[c] + carry;
+        uint64_t over = t / LIMB_BASE;
+        z[c + 1] = static_cast<int32_t>(t - over * LIMB_BASE);
+        carry = over + (h1 << 32);
+    }
+    z[0] = static_cast<int32_t>(carry);
+}
+
+}  // namespace
+
+void multiply_limbs(int32_t* z, const int32_t* a, int n, const int32_t* b, int m) {
+    if (std::min(n, m) < shortest_for_columns) return multiply_limbs_by_rows(z, a, n, b, m);
+    sum_columns(a, n, b, m, n + m - 1);
+    carry_columns(z, n + m - 1);
+}
+
+bool multiply_limbs_leading(int32_t* z, int keep, const int32_t* a, int n, const int32_t* b,
+                            int m) {
+    // Columns 0 .. keep give z[0 .. keep + 1]: the kept limbs and two tail
+    // limbs. Without at least one column beyond them there is nothing to skip.
+    const int columns = keep + 1;
+    if (std::min(n, m) < shortest_for_columns || columns >= n + m - 1) {
+        multiply_limbs(z, a, n, b, m);
+        return true;
+    }
+    sum_columns(a, n, b, m, columns);
+    carry_columns(z, columns);
+    // Bound on the skipped columns: each holds at most min(n, m) products
+    // below (B - 1)^2, B = 10^9, and column c + 1 weighs 1/B of column c, so
+    // together they add less than min(n, m) × (B - 1) units of the last tail
+    // limb. Only if that could carry out of the two tail limbs might a kept
+    // limb differ from the full product's.
+    const uint64_t base = LIMB_BASE;
+    const uint64_t tail = uint64_t(z[keep]) * base + uint64_t(z[keep + 1]);
+    const uint64_t reach = uint64_t(std::min(n, m)) * (base - 1);
+    return tail + reach < base * base;
+}
+
+}  // namespace tallix

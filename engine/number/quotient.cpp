@@ -1,0 +1,206 @@
+#include "engine/number/quotient.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "engine/number/kernels.h"
+#include "engine/number/limbs.h"
+#include "engine/number/precision.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define TALLIX_HAVE_AVX2_KERNEL 1
+#endif
+
+namespace tallix {
+
+namespace {
+
+// A block has enough limbs that its product with the divisor runs in vector
+// loops, few enough that estimating it by single-limb steps stays cheap. A
+// column of a block's product holds at most division_block products, below
+// 1.6 × 10^19, so it fits 64 bits unsplit.
+static_assert(division_block <= 18);
+
+thread_local std::vector<int32_t> block_window, block_quotient;
+thread_local std::vector<uint64_t> block_columns;
+
+void add_rows_portable(uint64_t* columns, const int32_t* e, int k, const int32_t* v, int n) {
+    for (int r = 0; r < k; ++r) {
+        uint64_t m = static_cast<uint32_t>(e[r]);
+        uint64_t* row = columns + r + 1;
+        for (int j = 0; j < n; ++j)
+            row[j] += m * static_cast<uint32_t>(v[j]);
+    }
+}
+
+#ifdef TALLIX_HAVE_AVX2_KERNEL
+__attribute__((target("avx2"))) void add_rows_avx2(uint64_t* columns, const int32_t* e, int k,
+                                                   const int32_t* v, int n) {
+    for (int r = 0; r < k; ++r) {
+        __m256i m = _mm256_set1_epi64x(static_cast<uint32_t>(e[r]));
+        uint64_t* row = columns + r + 1;
+        int j = 0;
+        for (; j + 4 <= n; j += 4) {
+            __m256i vj =
+                _mm256_cvtepu32_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(v + j)));
+            __m256i* out = reinterpret_cast<__m256i*>(row + j);
+            _mm256_storeu_si256(out,
+                                _mm256_add_epi64(_mm256_loadu_si256(out), _mm256_mul_epu32(m, vj)));
+        }
+        for (; j < n; ++j)
+            row[j] +=
+                static_cast<uint64_t>(static_cast<uint32_t>(e[r])) * static_cast<uint32_t>(v[j]);
+    }
+}
+#endif
+
+// u (n + k limbs) -= e (k limbs) × v (n limbs). Returns 1 when the result is
+// negative; u then holds it plus 10^(9(n + k)), as subtract_limbs leaves it.
+// Each column is split into limbs on its own, so the only value carried from
+// limb to limb is a borrow of 0 or 1.
+int32_t subtract_product(int32_t* u, const int32_t* e, int k, const int32_t* v, int n) {
+    const int w = n + k;
+    block_columns.assign(static_cast<size_t>(w), 0);
+    uint64_t* columns = block_columns.data();
+#ifdef TALLIX_HAVE_AVX2_KERNEL
+    if (avx2_kernels())
+        add_rows_avx2(columns, e, k, v, n);
+    else
+#endif
+        add_rows_portable(columns, e, k, v, n);
+
+    // x = u[c] - (column c mod 10^9) - (column c + 1 div 10^9) lies in
+    // (-17 × 10^9, 10^9); shifted by 17 × 10^9 it splits without signs.
+    constexpr int64_t shift = 17 * int64_t{LIMB_BASE};
+    int64_t column_high_below = 0;  // column c + 1 div 10^9
+    int64_t x_high_below = 0;       // x[c + 1] div 10^9, at most 0
+    int32_t borrow = 0;
+    for (int c = w - 1; c >= 0; --c) {
+        // A column may pass 2^63: split it unsigned.
+        const uint64_t column_high = columns[c] / LIMB_BASE;
+        int64_t high = static_cast<int64_t>(column_high);
+        int64_t low = static_cast<int64_t>(columns[c] - column_high * LIMB_BASE);
+        uint64_t t = static_cast<uint64_t>(u[c] - low - column_high_below + shift);
+        int64_t t_high = static_cast<int64_t>(t / LIMB_BASE);
+        int64_t y = static_cast<int64_t>(t) - t_high * LIMB_BASE + x_high_below - borrow;
+        borrow = y < 0;
+        u[c] = static_cast<int32_t>(borrow ? y + LIMB_BASE : y);
+        column_high_below = high;
+        x_high_below = t_high - 17;
+    }
+    return x_high_below - borrow < 0;
+}
+
+bool less_than(const int32_t* x, const int32_t* y, int n) {
+    for (int i = 0; i < n; ++i) {
+        if (x[i] != y[i]) return x[i] < y[i];
+    }
+    return false;
+}
+
+// k quotient limbs at once, by long division in base 10^(9k): the estimate
+// from the window's first 2k limbs and the divisor's first k is never too
+// small and at most two too large, because the divisor is normalised.
+void divide_block(int32_t* q, int32_t* u, const int32_t* v, int n, int k) {
+    block_quotient.resize(static_cast<size_t>(k));
+    int32_t* estimate = block_quotient.data();
+    if (less_than(u, v, k)) {
+        block_window.assign(u, u + 2 * k);
+        for (int j = 0; j < k; ++j)
+            estimate[j] = div_step(block_window.data() + j, v, k);
+    } else {
+        std::fill_n(estimate, k, LIMB_BASE - 1);
+    }
+    int32_t negative = subtract_product(u, estimate, k, v, n);
+    while (negative) {
+        int32_t carry = add_limbs(u + k, v, n);
+        for (int j = k - 1; carry && j >= 0; --j) {
+            carry = u[j] == LIMB_BASE - 1;
+            u[j] = carry ? 0 : u[j] + 1;
+        }
+        if (carry) negative = 0;
+        int j = k - 1;
+        while (estimate[j] == 0)
+            estimate[j--] = LIMB_BASE - 1;
+        --estimate[j];
+    }
+    std::copy(estimate, estimate + k, q);
+}
+
+thread_local std::vector<int32_t> leading_window, leading_quotient;
+
+// div_step on a one-limb divisor, with the quotient limb estimated by a
+// reciprocal in doubles instead of a hardware division. The window value
+// is below v × 10^9 <= 10^18 < 2^60 and the estimate is off by less than
+// 2^-50 of a quotient below 10^9, so within one of the true limb; the
+// remainder then decides it exactly.
+void divide_by_limb(int32_t* q, int32_t* u, int32_t v, int count) {
+    const double reciprocal = 1.0 / v;
+    int64_t remainder = u[0];
+    for (int i = 0; i < count; ++i) {
+        const int64_t window = remainder * LIMB_BASE + u[i + 1];
+        int64_t limb = static_cast<int64_t>(static_cast<double>(window) * reciprocal);
+        remainder = window - limb * v;
+        while (remainder < 0) {
+            --limb;
+            remainder += v;
+        }
+        while (remainder >= v) {
+            ++limb;
+            remainder -= v;
+        }
+        q[i] = static_cast<int32_t>(limb);
+        u[i] = 0;
+    }
+    u[count] = static_cast<int32_t>(remainder);
+}
+
+}  // namespace
+
+void divide_limbs_by_steps(int32_t* q, int32_t* u, const int32_t* v, int n, int count) {
+    for (int i = 0; i < count; ++i)
+        q[i] = div_step(u + i, v, n);
+}
+
+void divide_limbs(int32_t* q, int32_t* u, const int32_t* v, int n, int count) {
+    if (n == 1) return divide_by_limb(q, u, v[0], count);
+    if (n < shortest_for_blocks) return divide_limbs_by_steps(q, u, v, n, count);
+    for (int i = 0; i < count; i += division_block) {
+        divide_block(q + i, u + i, v, n, std::min(division_block, count - i));
+    }
+}
+
+bool divide_limbs_leading(int32_t* q, const int32_t* u, const int32_t* v, int n, int count) {
+    if (n < shortest_for_blocks) return false;
+    // One guard limb past the wanted ones: `limbs` quotient limbs in all.
+    // The block at limb i uses only the first T - i divisor limbs, T = limbs
+    // + 1. With limbs weighted B^-i (B = 10^9) and the divisor read as V in
+    // [1/2, 1), the products a block leaves out sum to less than B^-(T - 1),
+    // so over fewer than B / 2 blocks less than half a unit of the guard
+    // limb, over V less than one unit. What stays in the window is below one
+    // unit times V, plus limbs past every window worth less than B^-T. So
+    // the exact quotient is the computed one, one unit of the guard limb
+    // below it, or one above: the wanted limbs stand unless the guard limb
+    // is 0 or B - 1, where the borrow or carry could reach them.
+    const int limbs = count + 1;
+    const int reach = limbs + 1;
+    leading_window.assign(static_cast<size_t>(n) + limbs + division_block, 0);
+    std::copy(u, u + n + count, leading_window.begin());
+    leading_quotient.resize(static_cast<size_t>(limbs));
+    int32_t* window = leading_window.data();
+    for (int i = 0; i < limbs; i += division_block) {
+        const int used = std::min(n, reach - i);
+        // Shortening the divisor may make it equal to the window's head,
+        // where a block's quotient would not fit its limbs.
+        if (used < n && !less_than(window + i, v, used)) return false;
+        divide_block(leading_quotient.data() + i, window + i, v, used,
+                     std::min(division_block, limbs - i));
+    }
+    const int32_t guard = leading_quotient[static_cast<size_t>(count)];
+    if (guard == 0 || guard == LIMB_BASE - 1) return false;
+    std::copy_n(leading_quotient.begin(), count, q);
+    return true;
+}
+
+}  // namespace tallix
