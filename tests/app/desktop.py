@@ -325,8 +325,9 @@ def store_rect(home, rect):
         file.write("[Settings]\nleft=%d\ntop=%d\nright=%d\nbottom=%d\n" % rect)
 
 
-def run_scenarios(scenarios):
-    """Runs (scenario, Desktop options) pairs named on the command line, or all of them.
+def run_scenarios(scenarios, make_desktop=None):
+    """Runs (scenario, desktop options) pairs named on the command line, or all of them, each
+    on a fresh desktop of `make_desktop` (Desktop by default) with those options.
 
     Usage: SCRIPT PATH/TO/tallix [SCENARIO ...]; the exit status is 1 if any scenario failed.
     """
@@ -339,7 +340,7 @@ def run_scenarios(scenarios):
         if wanted and scenario.__name__ not in wanted:
             continue
         started = time.monotonic()
-        desktop = Desktop(**options)
+        desktop = (make_desktop or Desktop)(**options)
         try:
             scenario(desktop)
             print("PASS %s (%.1f s)" % (scenario.__name__, time.monotonic() - started))
