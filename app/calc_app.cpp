@@ -13,6 +13,7 @@
 #include "app/settings.h"
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
+#include "tallix_version.h"
 
 namespace tallix {
 
@@ -24,6 +25,7 @@ const QString SAVE_FAILED = QStringLiteral("設定を保存できませんでし
 
 CalcApp::CalcApp(int& argc, char** argv) : QApplication(argc, argv) {
     setQuitOnLastWindowClosed(false);
+    setDesktopFileName(QStringLiteral(TALLIX_APP_ID));
     installTranslations();
 }
 

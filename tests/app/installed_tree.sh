@@ -26,28 +26,25 @@ check_installed_tree() {
         fail "the help page names no version"
 
     local entry report
-    for entry in share/applications/tallix.desktop share/tallix/tallix-autostart.desktop; do
+    for entry in share/applications/com.morvane.Tallix.desktop share/tallix/tallix-autostart.desktop; do
         if [ ! -f "$prefix/$entry" ]; then
             fail "$entry missing"
         elif ! report=$(desktop-file-validate "$prefix/$entry" 2>&1) || [ -n "$report" ]; then
             fail "$entry: $report"
         fi
     done
-    grep -qx 'Categories=Utility;Calculator;' "$prefix/share/applications/tallix.desktop" ||
+    grep -qx 'Categories=Utility;Calculator;' "$prefix/share/applications/com.morvane.Tallix.desktop" ||
         fail "the menu entry is not in Utility;Calculator"
     grep -qx 'Exec=tallix /s' "$prefix/share/tallix/tallix-autostart.desktop" ||
         fail "the autostart example does not start hidden"
 
-    # The component id is the desktop entry's, which is not a reverse domain name: that one
-    # finding is lowered to a note, anything else fails.
-    local metainfo="$prefix/share/metainfo/tallix.metainfo.xml"
+    local metainfo="$prefix/share/metainfo/com.morvane.Tallix.metainfo.xml"
     if [ ! -f "$metainfo" ]; then
-        fail "share/metainfo/tallix.metainfo.xml missing"
-    elif ! report=$(appstreamcli validate --no-net \
-        --override=cid-desktopapp-is-not-rdns=info "$metainfo" 2>&1); then
+        fail "share/metainfo/com.morvane.Tallix.metainfo.xml missing"
+    elif ! report=$(appstreamcli validate --no-net "$metainfo" 2>&1); then
         fail "software-centre metadata: $report"
     fi
-    grep -q '<launchable type="desktop-id">tallix.desktop</launchable>' "$metainfo" ||
+    grep -q '<launchable type="desktop-id">com.morvane.Tallix.desktop</launchable>' "$metainfo" ||
         fail "the metadata does not launch the menu entry"
 
     local size icon

@@ -29,8 +29,8 @@ done
 
 dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./|/|' >"$work/contents"
 for path in /usr/bin/tallix /usr/bin/tallix-cli /usr/share/tallix/index.htm \
-    /usr/share/tallix/tallix-autostart.desktop /usr/share/applications/tallix.desktop \
-    /usr/share/metainfo/tallix.metainfo.xml /usr/share/icons/hicolor/scalable/apps/tallix.svg \
+    /usr/share/tallix/tallix-autostart.desktop /usr/share/applications/com.morvane.Tallix.desktop \
+    /usr/share/metainfo/com.morvane.Tallix.metainfo.xml /usr/share/icons/hicolor/scalable/apps/tallix.svg \
     /usr/share/man/man1/tallix.1.gz /usr/share/man/man1/tallix-cli.1.gz \
     /usr/share/doc/tallix/copyright /usr/share/doc/tallix/changelog.gz \
     /usr/share/lintian/overrides/tallix; do
