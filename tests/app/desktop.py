@@ -35,6 +35,18 @@ def check(condition, message):
         raise AssertionError(message)
 
 
+def stop_processes(processes):
+    """Ends what a desktop started, the last started first; one that ignores SIGTERM is killed."""
+    for process in reversed(processes):
+        if process.poll() is None:
+            process.terminate()
+            try:
+                process.wait(5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+
+
 class Desktop:
     """An X server with a fresh home folder, and whatever is started on it."""
 
@@ -134,14 +146,7 @@ class Desktop:
         return set(self.run("xdotool", "search", "--onlyvisible", "--pid", str(pid)).stdout.split())
 
     def close(self):
-        for process in reversed(self.processes):
-            if process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(5)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
+        stop_processes(self.processes)
         shutil.rmtree(self.home, ignore_errors=True)
 
     # What the X server says about windows.

@@ -16,7 +16,7 @@ import tempfile
 import dbus
 
 import desktop as desk
-from desktop import TIMEOUT, check, wait_for
+from desktop import TIMEOUT, check, stop_processes, wait_for
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PORTAL_FRONTEND = "/usr/libexec/xdg-desktop-portal"
@@ -131,14 +131,7 @@ class WaylandDesktop:
         return dbus.Interface(self.bus.get_object(BACKEND_NAME, "/control"), "org.tallix.Test")
 
     def close(self):
-        for process in reversed(self.processes):
-            if process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(5)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
+        stop_processes(self.processes)
         if getattr(self, "bus", None):
             self.bus.close()
         shutil.rmtree(self.home, ignore_errors=True)
