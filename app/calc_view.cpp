@@ -8,13 +8,16 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QResizeEvent>
 #include <QTextBlock>
 #include <QTimer>
 
+#include "app/busy_cursor.h"
 #include "app/console_text.h"
 #include "app/evaluation_worker.h"
 #include "app/font_record.h"
 #include "app/input_blocker.h"
+#include "app/long_line_wrap.h"
 #include "app/settings.h"
 #include "engine/engine.h"
 
@@ -22,14 +25,7 @@ namespace tallix {
 
 namespace {
 
-// Shows the busy cursor for the lifetime of the object; nests.
-class BusyCursor {
-  public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
+constexpr int LINE_ENDED = 1;
 
 Qt::KeyboardModifiers chordModifiers(const QKeyEvent* event) {
     return event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
@@ -63,9 +59,13 @@ CalcView::CalcView(Settings& settings, QWidget* parent, LineEvaluator evaluator)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFont(fontFromSetting(settings_.font()));
+    new LongLineWrap(this);
     registerBuiltinsOnce();
     worker_ = std::make_unique<EvaluationWorker>(std::move(evaluator), [this] {
-        QMetaObject::invokeMethod(this, &CalcView::lineFinished, Qt::QueuedConnection);
+        // Only a slow line is waited for in an event loop; the thousands of
+        // lines of a paste need no word each.
+        if (awaitingSlowLine_)
+            QMetaObject::invokeMethod(this, &CalcView::lineFinished, Qt::QueuedConnection);
     });
 }
 
@@ -86,22 +86,30 @@ void CalcView::enter() {
 // there, and the caret ends on the line after it.
 void CalcView::evaluateLineAt(QTextCursor& caret) {
     const QTextBlock line = document()->findBlock(caret.selectionStart());
-    const QByteArray text = lineForEvaluation(line.text(), MAX_LINE_BYTES);
+    stopping_ = false;
+    worker_->start(lineForEvaluation(line.text(), MAX_LINE_BYTES));
+    moveToNextLine(caret, line);
+    insertOutput(caret, awaitLine().value_or(QString()));
+}
+
+void CalcView::moveToNextLine(QTextCursor& caret, const QTextBlock& line) {
     if (line.next().isValid()) {
         caret.setPosition(line.next().position());
     } else {
         caret.movePosition(QTextCursor::End);
         caret.insertBlock();
     }
-    const QString output = runLine(text);
+}
+
+void CalcView::insertOutput(QTextCursor& caret, const QString& output) {
     if (output.isEmpty()) return;
     caret.insertText(output);
     caret.insertBlock();
 }
 
-QString CalcView::runLine(const QByteArray& text) {
-    lineStopped_ = false;
-    worker_->start(text);
+// The output of the oldest line handed to the worker, or nothing when Esc
+// dropped it before it began.
+std::optional<QString> CalcView::awaitLine() {
     // Nearly every line ends within microseconds; only a slow one is worth
     // an event loop (and the repaints it brings, which a long paste would
     // otherwise pay for on every line).
@@ -110,61 +118,51 @@ QString CalcView::runLine(const QByteArray& text) {
 }
 
 void CalcView::waitForSlowLine() {
-    bool stopping = false;
-    InputBlocker blocker([&stopping] {
-        stopping = true;
-        request_stop();
-    });
+    if (pasteCaret_) showPasteSoFar();
+    InputBlocker blocker([this] { stopEvaluation(); });
     QElapsedTimer clock;
     clock.start();
     QTimer tick;
     connect(&tick, &QTimer::timeout, this, [&] {
         // Repeated: a request that lands just before the line starts is
         // forgotten by it.
-        if (stopping) request_stop();
+        if (stopping_) request_stop();
         if (clock.elapsed() >= 500) emit evaluationRunning(clock.elapsed());
     });
     tick.start(100);
 
     QEventLoop loop;
     waiting_ = &loop;
-    if (!worker_->waitFor(std::chrono::milliseconds(0))) loop.exec();
+    awaitingSlowLine_ = true;
+    // The loop ends with LINE_ENDED when the line ends; anything else is
+    // the program ending, which ends every loop.
+    if (!worker_->waitFor(std::chrono::milliseconds(0)) && loop.exec() != LINE_ENDED)
+        ending_ = true;
+    awaitingSlowLine_ = false;
     waiting_ = nullptr;
     // Still running: the program is ending, and the line must end before
     // the engine's state goes.
-    while (!worker_->waitFor(std::chrono::milliseconds(50))) {
-        stopping = true;
-        request_stop();
-    }
-    lineStopped_ = stopping;
+    while (!worker_->waitFor(std::chrono::milliseconds(50)))
+        stopEvaluation();
     emit evaluationEnded();
+}
+
+// The lines a paste handed over ahead are dropped first, so that none of
+// them begins after the request.
+void CalcView::stopEvaluation() {
+    stopping_ = true;
+    worker_->dropWaiting();
+    request_stop();
 }
 
 // Runs on this thread once the worker has ended a line; notices of lines
 // that ended without an event loop are stale and change nothing.
 void CalcView::lineFinished() {
-    if (waiting_ && worker_->waitFor(std::chrono::milliseconds(0))) waiting_->quit();
+    if (waiting_ && worker_->waitFor(std::chrono::milliseconds(0))) waiting_->exit(LINE_ENDED);
 }
 
 void CalcView::insertFromMimeData(const QMimeData* source) {
     if (source && source->hasText()) pasteText(source->text());
-}
-
-void CalcView::pasteText(const QString& text) {
-    BusyCursor busy;
-    QTextCursor caret = textCursor();
-    // One edit block lets the document lay itself out once, not once per line.
-    caret.beginEditBlock();
-    for (const PastePiece& piece : splitPaste(text)) {
-        caret.insertText(piece.text);
-        if (!piece.endsLine) continue;
-        evaluateLineAt(caret);
-        if (lineStopped_) break;  // Esc: the rest of the paste is dropped too
-    }
-    caret.endEditBlock();
-    setTextCursor(caret);
-    ensureCursorVisible();
-    forgetUndoHistory();
 }
 
 void CalcView::forgetUndoHistory() {
@@ -179,6 +177,16 @@ void CalcView::requestClose() {
     if (QWidget* frame = window()) {
         QMetaObject::invokeMethod(frame, &QWidget::close, Qt::QueuedConnection);
     }
+}
+
+// A status bar that comes while a line runs (or to tell of a stopped paste)
+// takes its height from the console: the line being worked on stays in view.
+void CalcView::resizeEvent(QResizeEvent* event) {
+    const int shrunk = event->oldSize().height() - event->size().height();
+    const QRect caret = cursorRect();
+    const bool caretShown = caret.bottom() >= 0 && caret.top() < viewport()->height() + shrunk;
+    QPlainTextEdit::resizeEvent(event);
+    if (shrunk > 0 && caretShown) ensureCursorVisible();
 }
 
 bool CalcView::event(QEvent* event) {

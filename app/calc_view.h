@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <atomic>
 #include <memory>
+#include <optional>
 
+#include "app/console_text.h"
 #include "app/line_evaluator.h"
 
 class QEventLoop;
+class QTextBlock;
 
 namespace tallix {
 
@@ -18,9 +22,10 @@ class Settings;
 // Results and the line breaks Enter makes are not undo steps: the undo
 // history only ever holds typing since the last evaluation.
 //
-// Lines are evaluated on a thread of their own. While a slow one runs the
-// window stays drawn and takes no input but Esc, which stops the line (it
-// ends with error 2) and, during a paste, the rest of the paste.
+// Lines are evaluated on a thread of their own. While a slow one runs, or a
+// paste goes on, the window stays drawn and takes no input but Esc, which
+// stops the running line (it ends with error 2) and the evaluation of the
+// rest of a paste: what remains of it is inserted as it stands.
 class CalcView : public QPlainTextEdit {
     Q_OBJECT
   public:
@@ -31,8 +36,9 @@ class CalcView : public QPlainTextEdit {
 
     // Evaluates the line of the selection start, as the Enter key does.
     void enter();
-    // Whether a slow line is running (and this view is waiting for it).
-    bool isEvaluating() const { return waiting_ != nullptr; }
+    // Whether a slow line runs or a paste goes on: this view is running
+    // events further down the stack.
+    bool isEvaluating() const { return waiting_ != nullptr || pasteCaret_ != nullptr; }
     // Lets the user choose the console font and keeps the choice.
     void chooseFont();
 
@@ -41,25 +47,39 @@ class CalcView : public QPlainTextEdit {
     void evaluationRunning(qint64 elapsedMs);
     // The slow line has ended.
     void evaluationEnded();
+    // Esc stopped a paste; its last `unevaluated` complete lines were inserted
+    // without being evaluated.
+    void pasteStopped(qsizetype unevaluated);
 
   protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void evaluateLineAt(QTextCursor& caret);
-    QString runLine(const QByteArray& text);
+    void moveToNextLine(QTextCursor& caret, const QTextBlock& line);
+    void insertOutput(QTextCursor& caret, const QString& output);
+    std::optional<QString> awaitLine();
     void waitForSlowLine();
     void lineFinished();
     void pasteText(const QString& text);
+    qsizetype pasteLines(QTextCursor& caret, PasteReader& reader);
+    qsizetype insertUnevaluated(QTextCursor& caret, PasteReader& reader);
+    void showPasteSoFar();
+    void letEventsRun();
+    void stopEvaluation();
     void forgetUndoHistory();
     void requestClose();
 
     Settings& settings_;
     std::unique_ptr<EvaluationWorker> worker_;
-    QEventLoop* waiting_ = nullptr;  // while a slow line runs
-    bool lineStopped_ = false;       // the last line was stopped before its end
+    QEventLoop* waiting_ = nullptr;               // while a slow line runs
+    QTextCursor* pasteCaret_ = nullptr;           // while a paste goes on
+    bool stopping_ = false;                       // Esc came during the line or the paste
+    bool ending_ = false;                         // the program is ending
+    std::atomic<bool> awaitingSlowLine_ = false;  // read by the worker thread
 };
 
 }  // namespace tallix

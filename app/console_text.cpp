@@ -10,27 +10,29 @@ bool isLineBreak(QChar ch) {
 
 }  // namespace
 
-std::vector<PastePiece> splitPaste(const QString& text) {
-    std::vector<PastePiece> pieces;
-    qsizetype start = 0;
-    const qsizetype end = text.indexOf(QChar::Null) < 0 ? text.size() : text.indexOf(QChar::Null);
-    while (start < end) {
-        qsizetype stop = start;
-        while (stop < end && !isLineBreak(text[stop]))
-            ++stop;
-        if (stop == end) {
-            pieces.push_back({text.mid(start, stop - start), false});
-            break;
-        }
-        pieces.push_back({text.mid(start, stop - start), true});
-        const bool crlf = text[stop] == u'\r' && stop + 1 < end && text[stop + 1] == u'\n';
-        start = stop + (crlf ? 2 : 1);
-    }
-    return pieces;
+PasteReader::PasteReader(const QString& text) : text_(text) {
+    const qsizetype nul = text_.indexOf(QChar::Null);
+    if (nul >= 0) text_.truncate(nul);
 }
 
-QByteArray lineForEvaluation(const QString& line, qsizetype limit) {
-    QByteArray utf8 = line.toUtf8();
+bool PasteReader::next(PastePiece& piece) {
+    const qsizetype end = text_.size();
+    if (position_ >= end) return false;
+    qsizetype stop = position_;
+    while (stop < end && !isLineBreak(text_[stop]))
+        ++stop;
+    piece.text = text_.mid(position_, stop - position_);
+    piece.endsLine = stop < end;
+    const bool crlf = stop + 1 < end && text_[stop] == u'\r' && text_[stop + 1] == u'\n';
+    position_ = stop + (crlf ? 2 : 1);
+    return true;
+}
+
+QByteArray lineForEvaluation(QStringView line, qsizetype limit) {
+    // Every character takes at least one byte, so what lies beyond the first
+    // `limit` + 1 characters is cut anyway: a line of megabytes costs no more
+    // than one that fits.
+    QByteArray utf8 = line.left(limit + 1).toUtf8();
     if (utf8.size() <= limit) return utf8;
     qsizetype cut = limit;
     // Step back over continuation bytes to the start of the character that does not fit.

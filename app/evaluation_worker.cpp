@@ -12,37 +12,58 @@ EvaluationWorker::~EvaluationWorker() {
     {
         std::unique_lock lock(mutex_);
         quit_ = true;
+        waiting_.clear();
         // Again and again: a request that lands before the line has begun
         // is forgotten when it begins.
-        while (pending_) {
+        while (running_) {
             request_stop();
-            changed_.wait_for(lock, std::chrono::milliseconds(50));
+            lineEnded_.wait_for(lock, std::chrono::milliseconds(50));
         }
     }
-    changed_.notify_all();
+    workArrived_.notify_all();
     thread_.join();
 }
 
 void EvaluationWorker::start(const QByteArray& line) {
     if (!thread_.joinable()) thread_ = std::thread([this] { run(); });
+    bool idle = false;
     {
         std::lock_guard lock(mutex_);
-        line_ = line;
-        output_.clear();
-        pending_ = true;
+        idle = waiting_.empty() && !running_;
+        waiting_.push_back(line);
     }
-    changed_.notify_all();
+    if (idle) workArrived_.notify_one();
+}
+
+bool EvaluationWorker::frontReady() const {
+    return !done_.empty() || (!running_ && waiting_.empty());
 }
 
 bool EvaluationWorker::waitFor(std::chrono::milliseconds timeout) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [this] { return !pending_; });
+    return lineEnded_.wait_for(lock, timeout, [this] { return frontReady(); });
 }
 
-QString EvaluationWorker::take() {
+std::optional<QString> EvaluationWorker::take() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !pending_; });
-    return std::move(output_);
+    lineEnded_.wait(lock, [this] { return !done_.empty(); });
+    std::optional<QString> output = std::move(done_.front());
+    done_.pop_front();
+    return output;
+}
+
+void EvaluationWorker::dropWaiting() {
+    {
+        std::lock_guard lock(mutex_);
+        const qsizetype dropped = qsizetype(waiting_.size());
+        waiting_.clear();
+        if (running_) {
+            droppedBehindRunning_ += dropped;
+        } else {
+            done_.insert(done_.end(), dropped, std::nullopt);
+        }
+    }
+    lineEnded_.notify_all();
 }
 
 // An exception would end the thread and with it the program; the line shows
@@ -58,15 +79,18 @@ QString EvaluationWorker::evaluateCaught(const QByteArray& line) {
 void EvaluationWorker::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return quit_ || pending_; });
-        if (quit_ && !pending_) return;
-        const QByteArray line = line_;
+        workArrived_.wait(lock, [this] { return quit_ || !waiting_.empty(); });
+        if (waiting_.empty()) return;
+        const QByteArray line = std::move(waiting_.front());
+        waiting_.pop_front();
+        running_ = true;
         lock.unlock();
         QString output = evaluateCaught(line);
         lock.lock();
-        output_ = std::move(output);
-        pending_ = false;
-        changed_.notify_all();
+        running_ = false;
+        done_.push_back(std::move(output));
+        done_.insert(done_.end(), std::exchange(droppedBehindRunning_, 0), std::nullopt);
+        lineEnded_.notify_all();
         if (finished_) {
             lock.unlock();
             finished_();

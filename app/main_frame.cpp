@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 
@@ -17,6 +18,7 @@
 #include "app/options_dialog.h"
 #include "app/program_icon.h"
 #include "app/tray.h"
+#include "app/window_placement.h"
 #include "engine/engine.h"
 
 Q_LOGGING_CATEGORY(lcWindow, "tallix.window")
@@ -27,6 +29,23 @@ namespace {
 
 const QString HOTKEY_TAKEN =
     QStringLiteral("呼び出しキーは既に使われています。「設定」-「オプション」で変更してください。");
+
+QList<QRect> availableAreas() {
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas << screen->availableGeometry();
+    return areas;
+}
+
+// A Wayland client neither learns nor chooses where its window is: what Qt
+// reports there as the position is no place the user chose.
+bool platformKnowsPosition() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+WindowRect withPlace(const WindowRect& size, int left, int top) {
+    return WindowRect{left, top, left + size.width(), top + size.height()};
+}
 
 WindowRect outerRect(const QRect& frame) {
     return WindowRect{frame.left(), frame.top(), frame.left() + frame.width(),
@@ -63,20 +82,31 @@ MainFrame::~MainFrame() {
     hotkey_->unbind();
 }
 
-// A status bar only while a slow line runs: how long it has run, and the
-// key that stops it.
+// A status bar only while a slow line runs (how long it has run, and the key
+// that stops it) or after Esc stopped a paste.
 void MainFrame::showSlowLineProgress() {
     connect(view_, &CalcView::evaluationRunning, this, [this](qint64 elapsedMs) {
         statusBar()->showMessage(QStringLiteral("計算中 %1 秒    Esc: 中断")
                                      .arg(static_cast<double>(elapsedMs) / 1000.0, 0, 'f', 1));
         statusBar()->show();
     });
-    connect(view_, &CalcView::evaluationEnded, this, [this] {
-        if (auto* bar = findChild<QStatusBar*>()) {
-            bar->clearMessage();
-            bar->hide();
-        }
+    connect(view_, &CalcView::evaluationEnded, this, &MainFrame::hideStatusBar);
+    // Said until the user next changes the console.
+    connect(view_, &CalcView::pasteStopped, this, [this](qsizetype unevaluated) {
+        if (unevaluated == 0) return;
+        statusBar()->showMessage(
+            QStringLiteral("計算を中断しました    残り %1 行は未計算").arg(unevaluated));
+        statusBar()->show();
+        connect(view_, &QPlainTextEdit::textChanged, this, &MainFrame::hideStatusBar,
+                Qt::SingleShotConnection);
     });
+}
+
+void MainFrame::hideStatusBar() {
+    if (auto* bar = findChild<QStatusBar*>()) {
+        bar->clearMessage();
+        bar->hide();
+    }
 }
 
 void MainFrame::createTray() {
@@ -251,9 +281,15 @@ void MainFrame::closeEvent(QCloseEvent* event) {
 
 // The stored rectangle is the outer one, frame included, so the window opens
 // at the client size that makes the frame fit it. The frame's size is known
-// only once a window manager has framed the window.
+// only once a window manager has framed the window. A stored rectangle the
+// screens cannot show is brought within them before the window is first
+// drawn; it is stored back only when the window's place is stored anyway.
+// Where the platform keeps positions to itself, the stored place is left as
+// it is for the next session that knows one.
 void MainFrame::placeWindow() {
-    openingRect_ = settings_.windowRect();
+    const WindowRect stored = settings_.windowRect();
+    openingRect_ = placeOnScreens(stored, availableAreas());
+    if (!platformKnowsPosition()) openingRect_ = withPlace(openingRect_, stored.left, stored.top);
     normalRect_ = openingRect_;
     move(openingRect_.left, openingRect_.top);
     resize(openingRect_.width(), openingRect_.height());
@@ -295,6 +331,8 @@ bool MainFrame::event(QEvent* event) {
 }
 
 WindowRect MainFrame::restoredRect() const {
+    if (!platformKnowsPosition())
+        return withPlace(normalRect_, openingRect_.left, openingRect_.top);
     return normalRect_;
 }
 

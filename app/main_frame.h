@@ -69,6 +69,7 @@ class MainFrame : public QMainWindow {
     void createHelpMenu();
     void createTray();
     void showSlowLineProgress();
+    void hideStatusBar();
     void registerHotkey();
     void hotkeyBound(Hotkey::Result result);
     void takeDesktopTrigger(int mod, int letter);

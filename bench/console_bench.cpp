@@ -1,12 +1,17 @@
-// Timings of the console's two heavy paths: a paste of 10,000 lines, each one
-// evaluated, and Enter at the end of a 100,000-line console. Prints figures;
-// run it by hand (QT_QPA_PLATFORM=offscreen console_bench).
+// Timings of the console's heavy paths: a paste of 10,000 lines, each one
+// evaluated; Enter at the end of a 100,000-line console; huge pastes (1 MB on
+// one line and Enter on it, 3 MB of short lines with the memory they take, and
+// how soon Esc ends such a paste). Prints figures; run it by hand:
+// QT_QPA_PLATFORM=offscreen console_bench [paste|enter|huge ...]
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -97,6 +102,87 @@ void enterOnALongConsole(Settings& settings) {
                 topTimes[topTimes.size() / 2], topTimes.back());
 }
 
+// The peak of the resident set since the last reset, in MB.
+double peakResidentMegabytes() {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    const auto found = QRegularExpression("VmHWM:\\s+(\\d+) kB").match(status.readAll());
+    return found.hasMatch() ? found.captured(1).toDouble() / 1024 : -1;
+}
+
+void resetPeakResident() {
+    QFile clear("/proc/self/clear_refs");
+    if (clear.open(QIODevice::WriteOnly)) clear.write("5");
+}
+
+QString shortLines(qsizetype bytes) {
+    QString text;
+    for (int i = 0; text.size() < bytes; ++i)
+        text += QString("%1*3+1/7\r\n").arg(i);
+    return text;
+}
+
+void pasteOneMegabyteLine(Settings& settings) {
+    CalcView view(settings);
+    showAsInTheWindow(view);
+    QGuiApplication::clipboard()->setText(QString(1 << 20, u'7'));
+    const double pasteMs = millisecondsOf([&] {
+        view.paste();
+        QCoreApplication::processEvents();
+    });
+    const double enterMs = millisecondsOf([&] {
+        QTest::keyClick(&view, Qt::Key_Return);
+        QCoreApplication::processEvents();
+    });
+    std::printf("paste of 1 MB on one line: %.0f ms; Enter on it: %.0f ms\n", pasteMs, enterMs);
+}
+
+void pasteThreeMegabytesOfShortLines(Settings& settings) {
+    const QString text = shortLines(3 << 20);
+    resetPeakResident();
+    const double before = peakResidentMegabytes();
+    CalcView view(settings);
+    showAsInTheWindow(view);
+    QGuiApplication::clipboard()->setText(text);
+    const double ms = millisecondsOf([&] {
+        view.paste();
+        QCoreApplication::processEvents();
+    });
+    std::printf(
+        "paste of 3 MB of short lines (%d lines): %.0f ms, peak resident %.0f MB "
+        "(%.0f MB before)\n",
+        view.document()->blockCount(), ms, peakResidentMegabytes(), before);
+}
+
+// Esc half a second into a 3 MB paste: how long until the paste is over.
+void escDuringAHugePaste(Settings& settings) {
+    CalcView view(settings);
+    showAsInTheWindow(view);
+    QGuiApplication::clipboard()->setText(shortLines(3 << 20));
+    QElapsedTimer clock;
+    qint64 pressedAt = -1;
+    qint64 heardAt = -1;  // when the window runs events again after the key
+    QTimer::singleShot(500, &view, [&] {
+        pressedAt = clock.elapsed();
+        QTest::keyClick(&view, Qt::Key_Escape);
+        QTimer::singleShot(0, &view, [&] { heardAt = clock.elapsed(); });
+    });
+    clock.start();
+    view.paste();
+    const qint64 endedAt = clock.elapsed();
+    if (pressedAt < 0) {
+        std::printf("Esc during a 3 MB paste: not seen before the paste ended (%lld ms)\n",
+                    static_cast<long long>(endedAt));
+    } else {
+        std::printf(
+            "Esc during a 3 MB paste: pressed at %lld ms; the window ran events again "
+            "%lld ms later; the rest was in %lld ms later (console %d lines)\n",
+            static_cast<long long>(pressedAt), static_cast<long long>(heardAt - pressedAt),
+            static_cast<long long>(endedAt - pressedAt), view.document()->blockCount());
+    }
+    QCoreApplication::processEvents();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,10 +191,17 @@ int main(int argc, char** argv) {
     Settings settings(dir.filePath("Tallix.conf"));
     registerBuiltinsOnce();
     set_precision(DEFAULT_PRECISION);  // as the window starts with a fresh store
-    if (!app.arguments().contains("enter")) {
+    QStringList parts = app.arguments().mid(1);
+    if (parts.isEmpty()) parts = {"paste", "enter", "huge"};
+    if (parts.contains("paste")) {
         evaluateTenThousandLines();
         pasteTenThousandLines(settings);
     }
-    enterOnALongConsole(settings);
+    if (parts.contains("enter")) enterOnALongConsole(settings);
+    if (parts.contains("huge")) {
+        pasteOneMegabyteLine(settings);
+        pasteThreeMegabytesOfShortLines(settings);
+        escDuringAHugePaste(settings);
+    }
     return 0;
 }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "cli/termination.h"
 #include "engine/engine.h"
 
 namespace tallix {
@@ -44,21 +45,25 @@ class interrupt_handler {
 
 }  // namespace
 
-void run_interactive(session& calc) {
+void run_interactive(session& calc, output& out) {
     // Line editing needs to know how the terminal encodes characters.
     std::setlocale(LC_CTYPE, "");
     using_history();
     calc.set_echo(false);
     interrupt_handler handler;
     long number = 0;
-    for (;;) {
+    while (pending_termination_signal() == 0 && out.error() == 0) {
         interrupted = 0;
         char* line = readline("");
+        if (pending_termination_signal() != 0) {
+            std::free(line);
+            break;
+        }
         if (interrupted) {
             // The typed text is dropped; a fresh line starts below it.
             std::free(line);
-            std::fputs("\n", stdout);
-            std::fflush(stdout);
+            out.write("\n");
+            out.flush();
             continue;
         }
         if (line == nullptr) break;
@@ -68,7 +73,7 @@ void run_interactive(session& calc) {
         // The terminal echoed ^C where the result goes; the error line,
         // still in the stdio buffer, is to overwrite it.
         if (interrupted) (void)!::write(STDOUT_FILENO, "\r", 1);
-        std::fflush(stdout);
+        out.flush();
         std::free(line);
     }
     clear_history();

@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+
+#include "cli/termination.h"
 
 namespace tallix {
 
@@ -26,13 +29,17 @@ std::vector<std::string_view> split_lines(std::string_view text) {
     return lines;
 }
 
-line_reader::line_reader(int fd, std::function<void()> before_wait)
-    : fd_(fd), before_wait_(std::move(before_wait)) {}
+line_reader::line_reader(int fd, size_t keep, std::function<void()> before_wait)
+    : fd_(fd), keep_(keep), before_wait_(std::move(before_wait)) {}
 
 bool line_reader::fill() {
     if (at_end_) return false;
     if (before_wait_) before_wait_();
     for (;;) {
+        if (!wait_for_input(fd_)) {
+            at_end_ = true;
+            return false;
+        }
         ssize_t n = ::read(fd_, buffer_, sizeof buffer_);
         if (n > 0) {
             pos_ = 0;
@@ -61,17 +68,23 @@ bool line_reader::next(std::string& line) {
         const char* start = buffer_ + pos_;
         const char* limit = buffer_ + end_;
         const char* stop = find_line_end(start, limit);
+        take(line, start, stop);
         if (stop == limit) {
-            line.append(start, static_cast<size_t>(limit - start));
             pos_ = end_;
             have_text = true;
             continue;
         }
-        line.append(start, static_cast<size_t>(stop - start));
         pos_ = static_cast<size_t>(stop - buffer_) + 1;
         skip_lf_ = *stop == '\r';
         return true;
     }
+}
+
+void line_reader::take(std::string& line, const char* start, const char* stop) {
+    size_t length = static_cast<size_t>(stop - start);
+    size_t kept = std::min(length, keep_ - std::min(keep_, line.size()));
+    line.append(start, kept);
+    if (kept < length && on_drop_) on_drop_(line, std::string_view(start + kept, length - kept));
 }
 
 }  // namespace tallix

@@ -5,44 +5,54 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/interactive.h"
 #include "cli/line_reader.h"
+#include "cli/line_watch.h"
 #include "cli/options.h"
+#include "cli/output.h"
 #include "cli/session.h"
+#include "cli/termination.h"
 #include "engine/engine.h"
 #include "tallix_version.h"
 
 namespace tallix {
 namespace {
 
-constexpr int EXIT_USAGE = 2;
-
-struct input_file {
-    std::string name;
-    int fd;
-};
+constexpr int EXIT_TROUBLE = 2;
 
 int usage_error(const std::string& message) {
     std::fprintf(stderr, "tallix-cli: %s (see --help)\n", message.c_str());
-    return EXIT_USAGE;
+    return EXIT_TROUBLE;
 }
 
 int read_error(const std::string& name, int error) {
     std::fprintf(stderr, "tallix-cli: cannot read '%s': %s\n", name.c_str(), std::strerror(error));
-    return EXIT_USAGE;
+    return EXIT_TROUBLE;
 }
 
-// Opens every file before anything is evaluated, so an unreadable one stops
-// the run before it has any effect.
-bool open_files(const std::vector<std::string>& names, std::vector<input_file>& files,
-                int& status) {
+// Writes out what is left; false, with a message, when any write failed.
+bool finish_output(output& out) {
+    if (out.flush()) return true;
+    std::fprintf(stderr, "tallix-cli: cannot write the results: %s\n", std::strerror(out.error()));
+    return false;
+}
+
+std::string display_name(const std::string& name) {
+    return name == "-" ? "standard input" : name;
+}
+
+// Checks every file before anything is evaluated, so a missing or unreadable
+// one stops the run before it has any effect. Nothing is opened here: a file
+// is opened only when its turn comes, so any number of them can be given.
+bool check_files(const std::vector<std::string>& names, int& status) {
     for (const std::string& name : names) {
-        int fd = name == "-" ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+        if (name == "-") continue;
         struct stat info;
-        if (fd < 0 || ::fstat(fd, &info) != 0) {
+        if (::stat(name.c_str(), &info) != 0 || ::access(name.c_str(), R_OK) != 0) {
             status = read_error(name, errno);
             return false;
         }
@@ -50,59 +60,114 @@ bool open_files(const std::vector<std::string>& names, std::vector<input_file>& 
             status = read_error(name, EISDIR);
             return false;
         }
-        files.push_back({name == "-" ? "standard input" : name, fd});
     }
     return true;
 }
 
-void flush_output() {
-    std::fflush(stdout);
-}
+// What a run needs to evaluate its lines and to know when to stop.
+struct run_state {
+    output& out;
+    session& calc;
 
-bool evaluate_file(session& calc, const input_file& file, int& status) {
-    line_reader reader(file.fd, flush_output);
+    bool stopping() const { return pending_termination_signal() != 0 || out.error() != 0; }
+};
+
+// Keeps at most one byte more than the engine takes: enough to cut the line
+// where the window would, and to know that it was cut.
+constexpr size_t KEPT_LINE_BYTES = MAX_LINE_BYTES + 1;
+
+bool evaluate_fd(run_state& run, int fd, const std::string& name, int& status) {
+    line_reader reader(fd, KEPT_LINE_BYTES, [&run] { run.out.flush(); });
+    reader.on_drop([&run](std::string_view kept, std::string_view dropped) {
+        run.calc.echo_dropped(kept, dropped);
+    });
     std::string line;
     long number = 0;
-    while (reader.next(line))
-        calc.evaluate(line, file.name + ", line " + std::to_string(++number));
+    while (!run.stopping() && reader.next(line) && !run.stopping())
+        run.calc.evaluate(line, name + ", line " + std::to_string(++number));
     if (reader.error() != 0) {
-        status = read_error(file.name, reader.error());
+        status = read_error(name, reader.error());
         return false;
     }
     return true;
 }
 
-int run(const cli_options& options) {
-    std::vector<input_file> files;
-    int status = 0;
-    if (!open_files(options.files, files, status)) return status;
+bool evaluate_file(run_state& run, const std::string& name, int& status) {
+    if (name == "-") return evaluate_fd(run, STDIN_FILENO, display_name(name), status);
+    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        status = read_error(name, errno);
+        return false;
+    }
+    bool ok = evaluate_fd(run, fd, name, status);
+    ::close(fd);
+    return ok;
+}
 
-    register_builtins();
-    set_precision(options.precision);
-    static char out_buffer[1 << 16];
-    std::setvbuf(stdout, out_buffer, _IOFBF, sizeof out_buffer);
-    session calc(options.mode, stdout, stderr);
-
-    if (options.eval_texts.empty() && files.empty()) {
-        if (::isatty(STDIN_FILENO)) {
-            run_interactive(calc);
-        } else {
-            files.push_back({"standard input", STDIN_FILENO});
+void evaluate_eval_texts(run_state& run, const std::vector<std::string>& texts) {
+    for (size_t i = 0; i < texts.size(); ++i) {
+        std::string where = "-e argument " + std::to_string(i + 1);
+        for (std::string_view line : split_lines(texts[i])) {
+            if (run.stopping()) return;
+            run.calc.evaluate(line, where);
         }
     }
-    for (size_t i = 0; i < options.eval_texts.size(); ++i) {
-        std::string where = "-e argument " + std::to_string(i + 1);
-        for (std::string_view line : split_lines(options.eval_texts[i]))
-            calc.evaluate(line, where);
+}
+
+int evaluate_all(run_state& run, const cli_options& options) {
+    std::vector<std::string> files = options.files;
+    if (options.eval_texts.empty() && files.empty()) {
+        if (::isatty(STDIN_FILENO)) {
+            run_interactive(run.calc, run.out);
+        } else {
+            files.push_back("-");
+        }
     }
-    for (const input_file& file : files) {
-        if (!evaluate_file(calc, file, status)) return status;
+    evaluate_eval_texts(run, options.eval_texts);
+    int status = 0;
+    for (const std::string& name : files) {
+        if (run.stopping() || !evaluate_file(run, name, status)) break;
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fprintf(stderr, "tallix-cli: cannot write the results: %s\n", std::strerror(errno));
-        return EXIT_USAGE;
+    return status;
+}
+
+// The watch thread writes out the earlier lines' output once a line turns
+// out slow, so a kill loses at most that line; and it repeats a signal's stop
+// request, which the engine forgets when it comes just before a line starts.
+line_watch::slow_line_handler on_slow_line(output& out) {
+    return [&out](bool first) {
+        if (first) out.flush();
+        if (pending_termination_signal() != 0) request_stop();
+    };
+}
+
+int run(const cli_options& options, output& out) {
+    int status = 0;
+    if (!check_files(options.files, status)) return status;
+
+    catch_termination_signals();
+    register_builtins();
+    set_precision(options.precision);
+    std::unique_ptr<line_watch> watch;
+    {
+        termination_signals_blocked blocked;
+        watch = std::make_unique<line_watch>(on_slow_line(out));
     }
-    return calc.had_error() ? 1 : 0;
+    session calc(options.mode, out, stderr, watch.get());
+    run_state state{out, calc};
+    status = evaluate_all(state, options);
+
+    if (int sig = pending_termination_signal()) {
+        out.flush();
+        end_by_signal(sig);
+    }
+    if (!finish_output(out)) return EXIT_TROUBLE;
+    return status != 0 ? status : calc.status();
+}
+
+int print(output& out, std::string_view text) {
+    out.write(text);
+    return finish_output(out) ? 0 : EXIT_TROUBLE;
 }
 
 }  // namespace
@@ -112,13 +177,8 @@ int main(int argc, char** argv) {
     using namespace tallix;
     parsed_options parsed = parse_options(argc, argv);
     if (!parsed.error.empty()) return usage_error(parsed.error);
-    if (parsed.options.help) {
-        std::fputs(usage_text, stdout);
-        return 0;
-    }
-    if (parsed.options.version) {
-        std::puts("Tallix " TALLIX_VERSION);
-        return 0;
-    }
-    return run(parsed.options);
+    output out(STDOUT_FILENO);
+    if (parsed.options.help) return print(out, usage_text);
+    if (parsed.options.version) return print(out, "Tallix " TALLIX_VERSION "\n");
+    return run(parsed.options, out);
 }

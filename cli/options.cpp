@@ -18,8 +18,13 @@ const char* const usage_text =
     "      --help             show this help and exit\n"
     "      --version          show the version and exit\n"
     "\n"
-    "Exit status: 0 when no line gave an error line, 1 when one did, 2 for a bad\n"
-    "command line or an unreadable file.\n";
+    "A line longer than 7998 bytes is evaluated from its start, cut where the window\n"
+    "cuts it. SIGTERM, SIGINT and SIGHUP stop the running line; every finished\n"
+    "result is written, then the program ends by that signal.\n"
+    "\n"
+    "Exit status: 0 when every line was evaluated whole and none gave an error line;\n"
+    "1 when a line gave an error line or was cut; 2 for a bad command line, an\n"
+    "unreadable file or a failed write (the run stops at the first such failure).\n";
 
 namespace {
 

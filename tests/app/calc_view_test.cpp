@@ -145,6 +145,9 @@ void CalcViewTest::paste_data() {
     QTest::newRow("line before the next") << "|\n9"
                                           << "2+2\n"
                                           << "2+2\n4\n|9";
+    QTest::newRow("lines land on the lines that follow") << "1+|2\n10\n20\n30"
+                                                         << "5\n6*\n7+\n"
+                                                         << "1+52\n53\n6*10\n60\n7+20\n27\n|30";
     QTest::newRow("replaces the selection") << "[abc]"
                                             << "2*2\n"
                                             << "2*2\n4\n|";

@@ -215,9 +215,10 @@ class Desktop:
 class Tallix:
     """One launch of the program on a desktop."""
 
-    def __init__(self, desktop, *arguments, env=None, expect_window=True):
+    def __init__(self, desktop, *arguments, env=None, expect_window=True, launcher=()):
+        """`launcher` goes before the program, e.g. a command that limits its resources."""
         self.desktop = desktop
-        self.process = desktop.start([TALLIX, *arguments], env=env)
+        self.process = desktop.start([*launcher, TALLIX, *arguments], env=env)
         self.window = None
         if expect_window:
             self.window = wait_for("the window", lambda: self.main_window())

@@ -4,11 +4,13 @@
 At 2,000 digits «sqr(1e-100000000)» halves its guess about 170 million times. Esc ends it: the
 error line comes into the console, the window stays shown, keys typed while the line ran went
 nowhere, and «1+1» on the next line gives 2. The end of the session while such a line runs ends
-the program cleanly. How fast any of it happens is for the benchmarks, not for this test.
+the program cleanly. A paste with such a line in it is drawn while the line runs, and Esc keeps
+every pasted line. How fast any of it happens is for the benchmarks, not for this test.
 
 Usage: slow_line_e2e_test.py PATH/TO/tallix
 """
 import os
+import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -26,6 +28,32 @@ def start_computing(app):
     app.desktop.key("Return")
     # An idle program uses next to no CPU time; half a second of it is the line running.
     wait_for("the line to be computing", lambda: app.cpu_seconds() - used >= 0.5, 60)
+
+
+def console_ink(desktop, window):
+    """Pixels unlike the background in the band of the first console lines (below the menus)."""
+    raw = subprocess.run(["import", "-window", window, "-crop", "200x48+0+30", "-depth", "8",
+                          "rgb:-"], env=desktop.env, capture_output=True,
+                         timeout=desk.TIMEOUT).stdout
+    pixels = [raw[i:i + 3] for i in range(0, len(raw) - 2, 3)]
+    background = max(set(pixels), key=pixels.count) if pixels else None
+    return sum(1 for pixel in pixels if pixel != background)
+
+
+def paste_with_a_slow_line(desktop, app):
+    pasted = "1+1\n%s\n2+2\n3+3\n" % SLOW
+    subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=pasted.encode(),
+                   env=desktop.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   timeout=desk.TIMEOUT)
+    app.focus()
+    desktop.key("ctrl+a", "Delete")
+    blank = console_ink(desktop, app.window)
+    desktop.key("ctrl+v")
+    wait_for("the pasted lines drawn while the line runs",
+             lambda: console_ink(desktop, app.window) > blank + 150)
+    desktop.key("Escape")
+    text = app.wait_console("the rest of the paste", lambda text: text.endswith("3+3\n"))
+    check(text == "1+1\n2\n%s\n%s\n2+2\n3+3\n" % (SLOW, STOPPED), "console read back: %r" % text)
 
 
 def main():
@@ -49,6 +77,7 @@ def main():
         text = app.enter("1+1")
         check(text == "%s\n%s\n1+1\n2\n" % (SLOW, STOPPED), "console read back: %r" % text)
         check(app.process.poll() is None, "the program ended")
+        paste_with_a_slow_line(desktop, app)
 
         # The session ends while a line runs: the line is stopped, waited for, and the
         # program ends as usual, storing its window's place.

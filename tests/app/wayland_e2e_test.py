@@ -11,7 +11,7 @@ import os
 import subprocess
 import sys
 
-from desktop import check, settings_file, wait_for
+from desktop import check, settings_file, store_rect, stored_rect, wait_for
 from wayland_desktop import WaylandTallix, run_scenarios
 
 import dbus
@@ -91,12 +91,25 @@ def tray_through_status_notifier(desktop):
     wait_for("the tray to show the window", app.shown)
 
 
+def stored_place_survives_a_session(desktop):
+    """A Wayland client can neither learn nor choose its position: the session restores the
+    size and leaves the stored place, on a monitor weston lacks, for the next X11 session."""
+    store_rect(desktop.home, (1500, 90, 1900, 390))
+    app = WaylandTallix(desktop)
+    wait_for("the window", app.shown)
+    app.process.terminate()
+    check(app.wait_end() == 0, "the program did not end cleanly")
+    check(stored_rect(desktop.home) == (1500, 90, 1900, 390),
+          "stored %s" % (stored_rect(desktop.home),))
+
+
 SCENARIOS = [
     (hotkey_through_the_portal, dict()),
     (without_a_backend, dict(backend=False)),
     (without_a_backend, dict(portal=False, backend=False)),
     (desktop_that_does_not_answer, dict(backend="silent")),
     (tray_through_status_notifier, dict(portal=False, backend=False, watcher=True)),
+    (stored_place_survives_a_session, dict(portal=False, backend=False)),
 ]
 
 

@@ -136,11 +136,37 @@ def hidden_start_and_taken_hotkey(desktop):
     wait_for("the first window back", lambda: desktop.is_viewable(first.window))
 
 
+def huge_stored_rectangle_is_clamped(desktop):
+    """Sizes no screen can show open at the screen's size, within 1.5 GB of address space."""
+    for stored in [(0, 0, 2000000000, 2000000000), (0, 0, 32767, 32767),
+                   (0, 0, 16777217, 16777240)]:
+        store_rect(desktop.home, stored)
+        app = Tallix(desktop, launcher=["prlimit", "--as=1500000000"])
+        check(app.exit_from_menu() == 0, "the program did not end cleanly with %s" % (stored,))
+        left, top, right, bottom = stored_rect(desktop.home)
+        check(160 <= right - left <= 1024 and 100 <= bottom - top <= 768,
+              "stored %s after %s" % ((left, top, right, bottom), stored))
+
+
+def rectangle_off_every_screen_moves_onto_it(desktop):
+    # Only a 29-pixel corner of it would show on the 1024x768 screen.
+    store_rect(desktop.home, (995, 700, 1295, 900))
+    app = Tallix(desktop)
+    wait_for("the window on the screen",
+             lambda: desktop.outer_rect(app.window) == (724, 568, 1024, 768))
+    check(stored_rect(desktop.home) == (995, 700, 1295, 900), "the correction was stored at start")
+    check(app.exit_from_menu() == 0, "Exit failed")
+    check(stored_rect(desktop.home) == (724, 568, 1024, 768),
+          "stored %s" % (stored_rect(desktop.home),))
+
+
 SCENARIOS = [
     (console_hotkey_tray_and_second_launch, dict(window_manager=True, tray=True)),
     (rectangle_survives_restarts_under_frames, dict(window_manager=True)),
     # The tray gives the hidden start something to answer that does not show the window.
     (hidden_start_and_taken_hotkey, dict(window_manager=True, tray=True)),
+    (huge_stored_rectangle_is_clamped, dict(window_manager=True)),
+    (rectangle_off_every_screen_moves_onto_it, dict(window_manager=True)),
 ]
 
 

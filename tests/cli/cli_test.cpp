@@ -183,17 +183,25 @@ TEST_F(CliTest, HelpAndVersion) {
     EXPECT_EQ(help.err, "");
 }
 
-TEST_F(CliTest, LongLinesAreCutAsInTheWindow) {
+TEST_F(CliTest, LongLinesAreCutAsInTheWindowAndSetTheStatus) {
     const size_t limit = 7998;
     std::string fits = "1" + std::string(limit - 3, ' ') + "+1";
     std::string too_long = fits + "+1";
     process_result r = cli({}, fits + "\n" + too_long + "\n");
     EXPECT_EQ(r.out, "2\n2\n");
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("line 2"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("line 1"), std::string::npos) << r.err;
+    EXPECT_EQ(cli({}, fits + "\n").status, 0);
     // The transcript still shows the line as it was.
     EXPECT_EQ(cli({"--transcript"}, too_long).out, too_long + "\n2\n");
+    std::string many_reads_long = "1+1" + std::string(200000, ' ');
+    EXPECT_EQ(cli({"--transcript"}, many_reads_long + "\n3").out, many_reads_long + "\n2\n3\n3\n");
+    // A character across the limit is left out whole, not split into a byte
+    // that would end the expression.
+    std::string across = "1+1" + std::string(limit - 4, ' ') + "\xe5\x86\x86";
+    EXPECT_EQ(cli({}, across + "\n").out, "2\n");
+    EXPECT_EQ(cli({"-e", across}).status, 1);
 }
 
 TEST_F(CliTest, BytesThatEndTheTokensArePassedThrough) {

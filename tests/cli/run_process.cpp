@@ -29,42 +29,21 @@ void close_fd(int& fd) {
     fd = -1;
 }
 
-// Pumps input into the child and drains its two outputs until all are done,
-// so neither side can block the other.
-void pump(int in_fd, int out_fd, int err_fd, const std::string& input, process_result& r) {
-    size_t written = 0;
-    if (input.empty()) close_fd(in_fd);
-    char buffer[65536];
-    while (out_fd >= 0 || err_fd >= 0) {
-        pollfd fds[3] = {{in_fd, POLLOUT, 0}, {out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
-        if (::poll(fds, 3, -1) < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        if (in_fd >= 0 && (fds[0].revents & (POLLOUT | POLLERR | POLLHUP))) {
-            ssize_t n = ::write(in_fd, input.data() + written, input.size() - written);
-            if (n > 0) written += static_cast<size_t>(n);
-            if (n < 0 || written == input.size()) close_fd(in_fd);
-        }
-        int* readers[2] = {&out_fd, &err_fd};
-        std::string* sinks[2] = {&r.out, &r.err};
-        for (int k = 0; k < 2; ++k) {
-            if (*readers[k] < 0 || !(fds[k + 1].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-            ssize_t n = ::read(*readers[k], buffer, sizeof buffer);
-            if (n > 0) {
-                sinks[k]->append(buffer, static_cast<size_t>(n));
-            } else {
-                close_fd(*readers[k]);
-            }
-        }
-    }
-    close_fd(in_fd);
+// The child starts with the signal dispositions a shell at a terminal gives
+// a command, whatever the test runner had set.
+void reset_signals() {
+    for (int sig : {SIGPIPE, SIGINT, SIGTERM, SIGHUP})
+        ::signal(sig, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
 }
 
 }  // namespace
 
-process_result run_process(const std::string& program, const std::vector<std::string>& args,
-                           const std::string& input) {
+child_process::child_process(const std::string& program, const std::vector<std::string>& args,
+                             const std::string& input, bool close_input)
+    : input_(input), close_input_(close_input) {
     ::signal(SIGPIPE, SIG_IGN);
     pipe_pair in, out, err;
     std::vector<char*> argv;
@@ -73,25 +52,109 @@ process_result run_process(const std::string& program, const std::vector<std::st
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
 
-    pid_t pid = ::fork();
-    if (pid < 0) throw std::runtime_error("fork");
-    if (pid == 0) {
+    pid_ = ::fork();
+    if (pid_ < 0) throw std::runtime_error("fork");
+    if (pid_ == 0) {
+        ::setpgid(0, 0);
+        reset_signals();
         ::dup2(in.read_end, STDIN_FILENO);
         ::dup2(out.write_end, STDOUT_FILENO);
         ::dup2(err.write_end, STDERR_FILENO);
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
-    close_fd(in.read_end);
-    close_fd(out.write_end);
-    close_fd(err.write_end);
-    process_result r;
-    pump(in.write_end, out.read_end, err.read_end, input, r);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    ::setpgid(pid_, pid_);
+    ::close(in.read_end);
+    ::close(out.write_end);
+    ::close(err.write_end);
+    in_fd_ = in.write_end;
+    // A blocking write of more than the pipe holds would wait for the child,
+    // which may itself wait for us to read its output.
+    ::fcntl(in_fd_, F_SETFL, O_NONBLOCK);
+    out_fd_ = out.read_end;
+    err_fd_ = err.read_end;
+    if (input_.empty() && close_input_) close_fd(in_fd_);
+}
+
+child_process::~child_process() {
+    close_fd(in_fd_);
+    close_fd(out_fd_);
+    close_fd(err_fd_);
+    if (pid_ > 0 && !reaped_) {
+        ::kill(-pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
     }
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+}
+
+void child_process::send(int sig) {
+    ::kill(pid_, sig);
+}
+
+// One round of feeding the input and draining the outputs; false once both
+// outputs are closed.
+bool child_process::pump(int timeout_ms) {
+    if (out_fd_ < 0 && err_fd_ < 0) return false;
+    const bool feeding = in_fd_ >= 0 && written_ < input_.size();
+    pollfd fds[3] = {
+        {feeding ? in_fd_ : -1, POLLOUT, 0}, {out_fd_, POLLIN, 0}, {err_fd_, POLLIN, 0}};
+    if (::poll(fds, 3, timeout_ms) <= 0) return true;
+    if (feeding && (fds[0].revents & (POLLOUT | POLLERR | POLLHUP))) {
+        ssize_t n = ::write(in_fd_, input_.data() + written_, input_.size() - written_);
+        if (n > 0) written_ += static_cast<size_t>(n);
+        if ((n < 0 && errno != EAGAIN) || (written_ == input_.size() && close_input_))
+            close_fd(in_fd_);
+    }
+    int* readers[2] = {&out_fd_, &err_fd_};
+    std::string* sinks[2] = {&result_.out, &result_.err};
+    char buffer[65536];
+    for (int k = 0; k < 2; ++k) {
+        if (*readers[k] < 0 || !(fds[k + 1].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+        ssize_t n = ::read(*readers[k], buffer, sizeof buffer);
+        if (n > 0) {
+            sinks[k]->append(buffer, static_cast<size_t>(n));
+        } else {
+            close_fd(*readers[k]);
+        }
+    }
+    return true;
+}
+
+bool child_process::wait_until(const std::function<bool()>& condition,
+                               std::chrono::seconds patience) {
+    auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        if (!pump(50)) return condition();
+    }
+    return true;
+}
+
+process_result child_process::finish(std::chrono::seconds patience) {
+    auto deadline = std::chrono::steady_clock::now() + patience;
+    int status = 0;
+    for (;;) {
+        pump(50);
+        pid_t done = ::waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) break;
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(-pid_, SIGKILL);
+            ::waitpid(pid_, &status, 0);
+            break;
+        }
+    }
+    reaped_ = true;
+    // What the program started must not hold its outputs open.
+    ::kill(-pid_, SIGKILL);
+    while (pump(50)) {
+    }
+    result_.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result_.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    return result_;
+}
+
+process_result run_process(const std::string& program, const std::vector<std::string>& args,
+                           const std::string& input) {
+    return child_process(program, args, input).finish();
 }
 
 }  // namespace tallix

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <signal.h>
+
+namespace tallix {
+
+// SIGTERM, SIGINT and SIGHUP end a run in order instead of at once: the
+// handler only asks the running line to stop and notes the signal; the
+// program then writes every finished output and ends by the same signal, so
+// its parent sees what ended it. The same signal sent again ends it at once. A
+// signal the parent had set to be ignored stays ignored.
+void catch_termination_signals();
+
+// The signal that asked the run to end, or 0.
+int pending_termination_signal();
+
+// Waits until fd can be read; false, without waiting further, once a
+// termination signal has come (also one that comes during the wait).
+bool wait_for_input(int fd);
+
+// Ends the process by sig with its default action.
+[[noreturn]] void end_by_signal(int sig);
+
+// Keeps the termination signals away from threads started in its lifetime,
+// so that they interrupt the main thread's waits.
+class termination_signals_blocked {
+  public:
+    termination_signals_blocked();
+    ~termination_signals_blocked();
+    termination_signals_blocked(const termination_signals_blocked&) = delete;
+    termination_signals_blocked& operator=(const termination_signals_blocked&) = delete;
+
+  private:
+    sigset_t saved_;
+};
+
+}  // namespace tallix
