@@ -238,14 +238,23 @@ bool runOptions(QWidget* parent, const OptionValues& current, const HotkeyState&
             return false;
         }
         const OptionValues chosen = dialog.values();
-        actions.unregisterHotkey();
-        if (actions.registerHotkey(chosen.hotKeyMod, chosen.hotKeyChar)) {
-            actions.setPrecision(chosen.maxPrec);
-            actions.store(chosen.hotKeyMod, chosen.hotKeyChar, chosen.maxPrec);
-            return true;
+        // The working binding of an unchanged combination stays: binding anew would make a
+        // desktop portal open a new session and perhaps ask its user again, and a refusal
+        // there would refuse a change of precision too.
+        const bool keepBinding = hotkey.active && !rejectedOnce &&
+                                 chosen.hotKeyMod == current.hotKeyMod &&
+                                 chosen.hotKeyChar == current.hotKeyChar;
+        if (!keepBinding) {
+            actions.unregisterHotkey();
+            if (!actions.registerHotkey(chosen.hotKeyMod, chosen.hotKeyChar)) {
+                rejectedOnce = true;
+                actions.warn(hotkeyTakenMessage());
+                continue;
+            }
         }
-        rejectedOnce = true;
-        actions.warn(hotkeyTakenMessage());
+        actions.setPrecision(chosen.maxPrec);
+        actions.store(chosen.hotKeyMod, chosen.hotKeyChar, chosen.maxPrec);
+        return true;
     }
 }
 

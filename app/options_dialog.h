@@ -101,9 +101,10 @@ struct HotkeyState {
 };
 
 // Shows the dialog and applies what the user chose: the new hotkey is registered first, and
-// only when that works are the precision applied and the values stored. A taken combination
-// brings the message and the dialog again; Cancel after that registers the old hotkey again if
-// it was working (`hotkey.active`). `showDialog` runs the dialog modally (tests replace it).
+// only when that works are the precision applied and the values stored; a working hotkey whose
+// combination did not change stays bound as it is. A taken combination brings the message and
+// the dialog again; Cancel after that registers the old hotkey again if it was working
+// (`hotkey.active`). `showDialog` runs the dialog modally (tests replace it).
 // Returns true when new values took effect.
 bool runOptions(QWidget* parent, const OptionValues& current, const HotkeyState& hotkey,
                 const OptionsActions& actions,

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
@@ -164,7 +165,12 @@ void SingleInstance::listen() {
         while (QLocalSocket* socket = server_->nextPendingConnection())
             serve(socket);
     });
-    server_->listen(socketPath_);
+    if (!server_->listen(socketPath_)) {
+        // The program runs on, but later launches cannot reach it and say it is running
+        // already: the reason belongs where its user can find it.
+        qWarning().noquote() << "Tallix: cannot listen on" << socketPath_ << "-"
+                             << server_->errorString();
+    }
 }
 
 // The whole request is read before acting: the token comes after "show". A request that does

@@ -2,7 +2,8 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -14,12 +15,22 @@ namespace {
 
 const QString WATCHER = QStringLiteral("org.kde.StatusNotifierWatcher");
 
+// A panel's watcher answers at once; one that hangs must not hold the window back for the bus's
+// default of 25 seconds.
+constexpr int WATCHER_TIMEOUT_MS = 3000;
+
 // Qt shows the icon as a StatusNotifierItem when a panel hosts such items, as it asks here.
+// One property read, without the introspection a QDBusInterface would make first.
 bool statusNotifierHost() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface()->isServiceRegistered(WATCHER)) return false;
-    QDBusInterface watcher(WATCHER, QStringLiteral("/StatusNotifierWatcher"), WATCHER, bus);
-    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        WATCHER, QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << WATCHER << QStringLiteral("IsStatusNotifierHostRegistered");
+    const QDBusMessage reply = bus.call(get, QDBus::Block, WATCHER_TIMEOUT_MS);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
+    return reply.arguments().first().value<QDBusVariant>().variant().toBool();
 }
 
 }  // namespace

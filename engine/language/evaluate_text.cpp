@@ -26,11 +26,14 @@ class evaluation_scope {
 };
 
 // At most MAX_LINE_BYTES, stepping back over UTF-8 continuation bytes to the
-// start of the character the cut would split.
+// start of the character the cut would split. A character has at most three
+// of them: a longer run is not text, and it must not shrink the line to nothing.
 size_t evaluated_length(std::string_view line) {
     if (line.size() <= static_cast<size_t>(MAX_LINE_BYTES)) return line.size();
+    constexpr size_t MAX_CONTINUATION_BYTES = 3;
     size_t cut = MAX_LINE_BYTES;
-    while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+    while (cut > MAX_LINE_BYTES - MAX_CONTINUATION_BYTES &&
+           (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
         --cut;
     return cut;
 }

@@ -35,6 +35,18 @@ def check(condition, message):
         raise AssertionError(message)
 
 
+def stop_processes(processes):
+    """Ends what a desktop started, the last started first; one that ignores SIGTERM is killed."""
+    for process in reversed(processes):
+        if process.poll() is None:
+            process.terminate()
+            try:
+                process.wait(5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+
+
 class Desktop:
     """An X server with a fresh home folder, and whatever is started on it."""
 
@@ -134,14 +146,7 @@ class Desktop:
         return set(self.run("xdotool", "search", "--onlyvisible", "--pid", str(pid)).stdout.split())
 
     def close(self):
-        for process in reversed(self.processes):
-            if process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(5)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
+        stop_processes(self.processes)
         shutil.rmtree(self.home, ignore_errors=True)
 
     # What the X server says about windows.
@@ -326,8 +331,9 @@ def store_rect(home, rect):
         file.write("[Settings]\nleft=%d\ntop=%d\nright=%d\nbottom=%d\n" % rect)
 
 
-def run_scenarios(scenarios):
-    """Runs (scenario, Desktop options) pairs named on the command line, or all of them.
+def run_scenarios(scenarios, make_desktop=None):
+    """Runs (scenario, desktop options) pairs named on the command line, or all of them, each
+    on a fresh desktop of `make_desktop` (Desktop by default) with those options.
 
     Usage: SCRIPT PATH/TO/tallix [SCENARIO ...]; the exit status is 1 if any scenario failed.
     """
@@ -340,7 +346,7 @@ def run_scenarios(scenarios):
         if wanted and scenario.__name__ not in wanted:
             continue
         started = time.monotonic()
-        desktop = Desktop(**options)
+        desktop = (make_desktop or Desktop)(**options)
         try:
             scenario(desktop)
             print("PASS %s (%.1f s)" % (scenario.__name__, time.monotonic() - started))

@@ -9,23 +9,20 @@ file that the tests read.
 import os
 import re
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
-import time
-import traceback
 
 import dbus
 
-from desktop import TIMEOUT, check, wait_for
+import desktop as desk
+from desktop import TIMEOUT, check, stop_processes, wait_for
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PORTAL_FRONTEND = "/usr/libexec/xdg-desktop-portal"
 BACKEND_NAME = "org.freedesktop.impl.portal.desktop.tallixtest"
 PORTAL_NAME = "org.freedesktop.portal.Desktop"
 WATCHER_NAME = "org.kde.StatusNotifierWatcher"
-TALLIX = None
 
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
@@ -134,14 +131,7 @@ class WaylandDesktop:
         return dbus.Interface(self.bus.get_object(BACKEND_NAME, "/control"), "org.tallix.Test")
 
     def close(self):
-        for process in reversed(self.processes):
-            if process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(5)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
+        stop_processes(self.processes)
         if getattr(self, "bus", None):
             self.bus.close()
         shutil.rmtree(self.home, ignore_errors=True)
@@ -156,7 +146,7 @@ class WaylandTallix:
         self.log_file = open(self.log_path, "w")
         env = dict(env or desktop.env, QT_QPA_PLATFORM="wayland",
                    QT_LOGGING_RULES="tallix.*.debug=true")
-        self.process = desktop.start([TALLIX, *arguments], env=env, stderr=self.log_file)
+        self.process = desktop.start([desk.TALLIX, *arguments], env=env, stderr=self.log_file)
 
     def log(self):
         with open(self.log_path, encoding="utf-8", errors="replace") as file:
@@ -175,30 +165,8 @@ class WaylandTallix:
 
 
 def run_scenarios(scenarios):
-    """Runs (scenario, WaylandDesktop options) pairs named on the command line, or all.
-
-    Usage: SCRIPT PATH/TO/tallix [SCENARIO ...]; the exit status is 1 if any scenario failed.
-    """
-    global TALLIX
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
-    TALLIX = os.path.abspath(sys.argv[1])
-    wanted = sys.argv[2:]
-    failures = 0
-    for scenario, options in scenarios:
-        if wanted and scenario.__name__ not in wanted:
-            continue
-        started = time.monotonic()
-        desktop = WaylandDesktop(**options)
-        try:
-            scenario(desktop)
-            print("PASS %s (%.1f s)" % (scenario.__name__, time.monotonic() - started))
-        except Exception:
-            failures += 1
-            print("FAIL %s" % scenario.__name__)
-            traceback.print_exc()
-        finally:
-            desktop.close()
-    return 1 if failures else 0
+    """desktop.run_scenarios on Wayland desktops: (scenario, WaylandDesktop options) pairs."""
+    return desk.run_scenarios(scenarios, WaylandDesktop)
 
 
 def run_with_portal(command):

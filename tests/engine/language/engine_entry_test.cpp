@@ -67,6 +67,11 @@ TEST_F(EngineEntryTest, LongLineIsCutBeforeTheCharacterTheLimitSplits) {
     const line_result whole = evaluate_text(head + "x");
     EXPECT_FALSE(whole.cut);
     EXPECT_EQ(std::string(input_buffer), head + "x\n");
+
+    // Bytes that are no text still reach the scanner, which names them.
+    const line_result garbage = evaluate_text(std::string(MAX_LINE_BYTES + 1, '\x80'));
+    EXPECT_NE(garbage.error, 0);
+    EXPECT_TRUE(garbage.cut);
 }
 
 TEST_F(EngineEntryTest, AnyExceptionBecomesAnErrorLineAndTheEngineCarriesOn) {
