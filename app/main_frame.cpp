@@ -120,9 +120,10 @@ void MainFrame::createTray() {
 }
 
 // The desktop may take its time to answer (and ask its user first): the window does not wait
-// for it. Only the answer to this first binding brings the start-up message.
+// for it. Only the answer to this first binding brings the start-up message: a binding the
+// options make before that answer has its own warning, and takes the place of this one.
 void MainFrame::registerHotkey() {
-    connect(
+    startupWarning_ = connect(
         hotkey_.get(), &Hotkey::bound, this,
         [this](Hotkey::Result result) {
             if (result == Hotkey::Result::AlreadyUsed) showWarning(this, HOTKEY_TAKEN);
@@ -227,8 +228,12 @@ void MainFrame::createHelpMenu() {
 
 void MainFrame::showOptions() {
     OptionsActions actions;
-    actions.unregisterHotkey = [this] { hotkey_->unbind(); };
+    actions.unregisterHotkey = [this] {
+        disconnect(startupWarning_);
+        hotkey_->unbind();
+    };
     actions.registerHotkey = [this](int mod, int ch) {
+        disconnect(startupWarning_);
         desktopTrigger_.reset();
         // The desktop may show its own prompt meanwhile; this window takes no input until
         // the answer is there.

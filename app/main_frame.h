@@ -85,6 +85,7 @@ class MainFrame : public QMainWindow {
     HelpWindow* helpWindow_ = nullptr;  // made on first need
     std::unique_ptr<Hotkey> hotkey_;
     bool hotkeyMechanism_ = true;
+    QMetaObject::Connection startupWarning_;  // until the start-up binding has its answer
     HotKey hotKey_;
     std::optional<HotKey> desktopTrigger_;  // the desktop's own choice for the last binding
     int maxPrec_ = DEFAULT_PRECISION;
