@@ -2,10 +2,26 @@
 
 #include "engine/engine.h"
 
+#include <new>
+
 namespace tallix {
 
+namespace {
+
+QString outOfMemoryErrorLine() {
+    try {
+        throw std::bad_alloc();
+    } catch (...) {
+        return QString::fromStdString(result_of_current_exception().text);
+    }
+}
+
+}  // namespace
+
 EvaluationWorker::EvaluationWorker(LineEvaluator evaluator, std::function<void()> finished)
-    : evaluator_(std::move(evaluator)), finished_(std::move(finished)) {}
+    : evaluator_(std::move(evaluator)),
+      finished_(std::move(finished)),
+      outOfMemoryLine_(outOfMemoryErrorLine()) {}
 
 EvaluationWorker::~EvaluationWorker() {
     if (!thread_.joinable()) return;
@@ -67,12 +83,18 @@ void EvaluationWorker::dropWaiting() {
 }
 
 // An exception would end the thread and with it the program; the line shows
-// an error instead, and the console stays usable.
-QString EvaluationWorker::evaluateCaught(const QByteArray& line) {
+// an error instead, and the console stays usable. Writing that error needs
+// memory too; where none is left, the line made beforehand stands in (a copy
+// of it shares its text and allocates nothing).
+QString EvaluationWorker::evaluateCaught(const QByteArray& line) noexcept {
     try {
         return evaluator_(line);
     } catch (...) {
-        return QString::fromStdString(result_of_current_exception().text);
+        try {
+            return QString::fromStdString(result_of_current_exception().text);
+        } catch (...) {
+            return outOfMemoryLine_;
+        }
     }
 }
 

@@ -42,10 +42,13 @@ class EvaluationWorker {
   private:
     void run();
     bool frontReady() const;
-    QString evaluateCaught(const QByteArray& line);
+    QString evaluateCaught(const QByteArray& line) noexcept;
 
     LineEvaluator evaluator_;
     std::function<void()> finished_;
+    // Made while memory is still there: the error line of a line that ran out
+    // of it may find none left to be written in.
+    QString outOfMemoryLine_;
     std::mutex mutex_;
     // Two, so that neither side wakes the other for nothing: a paste hands
     // over and takes back hundreds of thousands of lines.
