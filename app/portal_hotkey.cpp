@@ -93,6 +93,7 @@ void PortalHotkey::bind(int mod, int letter) {
     wanted_ = HotKey{mod, letter};
     const QString sessionToken = PortalRequest::newToken();
     session_ = PortalRequest::objectPath(bus_, QStringLiteral("session"), sessionToken);
+    creatingSession_ = true;
     startRequest(QStringLiteral("CreateSession"), {},
                  {{QStringLiteral("session_handle_token"), sessionToken}}, CALL_TIMEOUT_MS,
                  &PortalHotkey::sessionCreated);
@@ -101,15 +102,35 @@ void PortalHotkey::bind(int mod, int letter) {
 void PortalHotkey::unbind() {
     if (pending_) {
         disconnect(pending_, nullptr, this, nullptr);
-        pending_->deleteLater();
+        if (creatingSession_) {
+            closeWhenCreated(pending_);
+        } else {
+            pending_->deleteLater();
+        }
         pending_.clear();
     }
-    if (!session_.isEmpty()) {
-        bus_.asyncCall(QDBusMessage::createMethodCall(PortalRequest::SERVICE, session_,
-                                                      SESSION_INTERFACE, QStringLiteral("Close")));
-        session_.clear();
-    }
+    if (!creatingSession_) closeSession(session_);
+    creatingSession_ = false;
+    session_.clear();
     bound_ = false;
+}
+
+void PortalHotkey::closeSession(const QString& session) {
+    if (session.isEmpty()) return;
+    bus_.asyncCall(QDBusMessage::createMethodCall(PortalRequest::SERVICE, session,
+                                                  SESSION_INTERFACE, QStringLiteral("Close")));
+}
+
+// A Close sent before the session exists finds nothing, and the session would stay open with
+// nothing bound until the program ends: it is closed once the desktop has made it.
+void PortalHotkey::closeWhenCreated(PortalRequest* request) {
+    connect(request, &PortalRequest::finished, this,
+            [this, request, predicted = session_](int response, const QVariantMap& results) {
+                request->deleteLater();
+                if (response != 0) return;
+                const QString session = pathOf(results.value(QStringLiteral("session_handle")));
+                closeSession(session.isEmpty() ? predicted : session);
+            });
 }
 
 void PortalHotkey::startRequest(const QString& method, const QVariantList& arguments,
@@ -127,6 +148,7 @@ void PortalHotkey::startRequest(const QString& method, const QVariantList& argum
 }
 
 void PortalHotkey::sessionCreated(int response, const QVariantMap& results) {
+    creatingSession_ = false;
     if (response != 0) {
         // No portal, one without a global-shortcuts backend, or a backend that does not
         // work: this desktop has no hotkey to offer.

@@ -38,6 +38,8 @@ class PortalHotkey : public Hotkey {
 
   private:
     void bindShortcut();
+    void closeSession(const QString& session);
+    void closeWhenCreated(PortalRequest* request);
     void sessionCreated(int response, const QVariantMap& results);
     void shortcutBound(int response, const QVariantMap& results);
     bool takeTrigger(const QVariant& shortcuts);
@@ -49,6 +51,7 @@ class PortalHotkey : public Hotkey {
     QDBusConnection bus_;
     QPointer<PortalRequest> pending_;
     QString session_;
+    bool creatingSession_ = false;  // session_ is where the desktop will make it, once asked
     HotKey wanted_;
     bool bound_ = false;
 };

@@ -116,6 +116,7 @@ class PortalHotkeyTest : public QObject {
     void applyRebindsInANewSession();
     void refusalKeepsTheOldKey();
     void triggerChangedByTheDesktopIsShown();
+    void unbindWhileTheSessionIsMadeClosesIt();
 
   private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -181,6 +182,17 @@ void PortalHotkeyTest::triggerChangedByTheDesktopIsShown() {
     QVERIFY(script.finished());
     QCOMPARE(key, "K");
     QCOMPARE(ticked, (QStringList{"Shift", "Win"}));
+}
+
+void PortalHotkeyTest::unbindWhileTheSessionIsMadeClosesIt() {
+    frame_->hotkey().unbind();
+    QTRY_COMPARE(openSessions(), 0);
+    backend().call("Hold", true);
+    frame_->hotkey().bind(HOTKEY_CTRL | HOTKEY_ALT, 'B');
+    QTRY_COMPARE(QDBusReply<int>(backend().call("HeldSessions")).value(), 1);
+    frame_->hotkey().unbind();
+    backend().call("Hold", false);
+    QTRY_COMPARE(openSessions(), 0);
 }
 
 QTEST_MAIN(PortalHotkeyTest)
