@@ -22,8 +22,8 @@ void session::evaluate(std::string_view line, const std::string& where) {
     if (result.cut) {
         had_cut_ = true;
         std::fprintf(err_,
-                     "tallix-cli: %s is longer than %d bytes; only its first %d are evaluated\n",
-                     where.c_str(), MAX_LINE_BYTES, MAX_LINE_BYTES);
+                     "tallix-cli: %s is longer than %d bytes; only its first %zu are evaluated\n",
+                     where.c_str(), MAX_LINE_BYTES, evaluated_length(line));
     }
     if (result.error != 0) had_error_ = true;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,10 @@ void set_precision(int digits);
 // The longest line evaluated; a longer one is cut to its first MAX_LINE_BYTES
 // bytes, less the start of a UTF-8 character split by the cut.
 inline constexpr int MAX_LINE_BYTES = 7998;
+
+// How many of the line's first bytes are evaluated: all of a line that fits,
+// else the cut described above.
+std::size_t evaluated_length(std::string_view line);
 
 struct line_result {
     std::string text;  // what to show below the line; empty for nothing

@@ -25,6 +25,15 @@ class evaluation_scope {
     evaluation_scope& operator=(const evaluation_scope&) = delete;
 };
 
+line_result error_result(int code, const char* message) {
+    line_result result;
+    result.text = "ERR" + std::to_string(code) + ": " + message;
+    result.error = code;
+    return result;
+}
+
+}  // namespace
+
 // At most MAX_LINE_BYTES, stepping back over UTF-8 continuation bytes to the
 // start of the character the cut would split. A character has at most three
 // of them: a longer run is not text, and it must not shrink the line to nothing.
@@ -37,15 +46,6 @@ size_t evaluated_length(std::string_view line) {
         --cut;
     return cut;
 }
-
-line_result error_result(int code, const char* message) {
-    line_result result;
-    result.text = "ERR" + std::to_string(code) + ": " + message;
-    result.error = code;
-    return result;
-}
-
-}  // namespace
 
 line_result result_of_current_exception() {
     try {
