@@ -4,8 +4,8 @@ It owns org.freedesktop.impl.portal.desktop.tallixtest on the session bus and bi
 asked to, unless told to refuse. Tests drive it through org.tallix.Test at /control: Binds()
 lists the triggers asked for, Refuse(b) makes the next bindings fail as a user's Cancel would,
 Activate(token) presses the shortcut of the newest session, ChangeTrigger(text) reports a
-trigger changed in the desktop's settings, Hold(b) keeps the answers to CreateSession back
-until Hold(false), HeldSessions() counts them. Started with --silent, it never answers
+trigger changed in the desktop's settings, Hold(b) keeps the answers to the CreateSession
+calls that follow back, HeldSessions() counts those kept, AnswerHeld() gives them. Started with --silent, it never answers
 CreateSession, as a hung desktop would not.
 """
 import sys
@@ -40,14 +40,14 @@ class Backend(dbus.service.Object):
     def __init__(self, bus, silent):
         super().__init__(bus, "/org/freedesktop/portal/desktop")
         self.bus, self.sessions, self.binds, self.refuse = bus, {}, [], False
-        self.silent, self.held = silent, None
+        self.silent, self.holding, self.held = silent, False, []
 
     @dbus.service.method(IMPL, in_signature="oosa{sv}", out_signature="ua{sv}",
                          async_callbacks=("reply", "error"))
     def CreateSession(self, handle, session_handle, app_id, options, reply, error):
         if self.silent:
             return
-        if self.held is not None:
+        if self.holding:
             self.held.append((session_handle, reply))
             return
         self.answer_create_session(session_handle, reply)
@@ -117,14 +117,17 @@ class Control(dbus.service.Object):
 
     @dbus.service.method(CONTROL, in_signature="b", out_signature="")
     def Hold(self, hold):
-        held, self.backend.held = self.backend.held or [], [] if hold else None
-        if not hold:
-            for session_handle, reply in held:
-                self.backend.answer_create_session(session_handle, reply)
+        self.backend.holding = bool(hold)
 
     @dbus.service.method(CONTROL, in_signature="", out_signature="i")
     def HeldSessions(self):
-        return len(self.backend.held or [])
+        return len(self.backend.held)
+
+    @dbus.service.method(CONTROL, in_signature="", out_signature="")
+    def AnswerHeld(self):
+        held, self.backend.held = self.backend.held, []
+        for session_handle, reply in held:
+            self.backend.answer_create_session(session_handle, reply)
 
     @dbus.service.method(CONTROL, in_signature="s", out_signature="b")
     def Activate(self, token):

@@ -47,6 +47,10 @@ int openSessions() {
     return QDBusReply<int>(backend().call("OpenSessions")).value();
 }
 
+int heldSessions() {
+    return QDBusReply<int>(backend().call("HeldSessions")).value();
+}
+
 // Answers the modal windows as they come up, one step each; a window shown again (the options
 // after a refusal) counts as a new one.
 class ModalScript : public QObject {
@@ -117,6 +121,7 @@ class PortalHotkeyTest : public QObject {
     void refusalKeepsTheOldKey();
     void triggerChangedByTheDesktopIsShown();
     void unbindWhileTheSessionIsMadeClosesIt();
+    void optionsBeforeTheStartupAnswerWarnOnce();
 
   private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -189,10 +194,35 @@ void PortalHotkeyTest::unbindWhileTheSessionIsMadeClosesIt() {
     QTRY_COMPARE(openSessions(), 0);
     backend().call("Hold", true);
     frame_->hotkey().bind(HOTKEY_CTRL | HOTKEY_ALT, 'B');
-    QTRY_COMPARE(QDBusReply<int>(backend().call("HeldSessions")).value(), 1);
+    QTRY_COMPARE(heldSessions(), 1);
     frame_->hotkey().unbind();
     backend().call("Hold", false);
+    backend().call("AnswerHeld");
     QTRY_COMPARE(openSessions(), 0);
+}
+
+void PortalHotkeyTest::optionsBeforeTheStartupAnswerWarnOnce() {
+    frame_.reset();
+    backend().call("Hold", true);
+    frame_ = std::make_unique<MainFrame>(*settings_, nullptr, std::make_unique<PortalHotkey>());
+    QTRY_COMPARE(heldSessions(), 1);
+    backend().call("Hold", false);
+    backend().call("Refuse", true);
+    int messages = 0;
+    int optionsShown = 0;
+    const auto answer = [&](QWidget* window) {
+        if (qobject_cast<QMessageBox*>(window)) {
+            ++messages;
+        } else if (++optionsShown == 1) {
+            return applyKey("z")(window);
+        }
+        close(window);
+    };
+    ModalScript script({answer, answer, answer, answer});
+    frame_->showOptions();
+    backend().call("AnswerHeld");
+    QCOMPARE(messages, 1);
+    QCOMPARE(optionsShown, 2);
 }
 
 QTEST_MAIN(PortalHotkeyTest)
