@@ -58,7 +58,7 @@ uint16_t numLockMask(xcb_connection_t* conn) {
 
 }  // namespace
 
-GlobalHotkey::GlobalHotkey(QObject* parent) : Hotkey(parent) {
+GlobalHotkey::GlobalHotkey(QObject* parent) : HotkeyBinding(parent) {
     if (isSupported()) qGuiApp->installNativeEventFilter(this);
 }
 

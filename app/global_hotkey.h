@@ -3,14 +3,14 @@
 #include <QAbstractNativeEventFilter>
 #include <cstdint>
 
-#include "app/hotkey.h"
+#include "app/hotkey_binding.h"
 
 namespace tallix {
 
 // The call-up key on X11: a passive grab of the key on the root window (with and without
 // NumLock and CapsLock, so the key works whatever their state). On any other platform
 // registering reports Unsupported.
-class GlobalHotkey : public Hotkey, public QAbstractNativeEventFilter {
+class GlobalHotkey : public HotkeyBinding, public QAbstractNativeEventFilter {
     Q_OBJECT
   public:
     explicit GlobalHotkey(QObject* parent = nullptr);

@@ -36,7 +36,7 @@ int modifierBit(const QString& name) {
     return 0;
 }
 
-QString joined(const HotKey& key, bool portal) {
+QString joined(const HotkeyCombination& key, bool portal) {
     QStringList parts;
     for (const ModifierName& modifier : MODIFIERS) {
         if (key.mod & modifier.bit)
@@ -57,18 +57,18 @@ uint16_t xcbModifiers(int mod) {
     return mask;
 }
 
-QString portalTrigger(const HotKey& key) {
+QString portalTrigger(const HotkeyCombination& key) {
     return joined(key, true);
 }
 
-QString hotkeyText(const HotKey& key) {
+QString hotkeyText(const HotkeyCombination& key) {
     return joined(key, false);
 }
 
-std::optional<HotKey> parseTrigger(const QString& text) {
+std::optional<HotkeyCombination> parseTrigger(const QString& text) {
     const QStringList parts = text.trimmed().split(u'+');
     if (parts.size() < 2) return std::nullopt;
-    HotKey key{0, 0};
+    HotkeyCombination key{0, 0};
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
         const int bit = modifierBit(parts[i].trimmed());
         if (bit == 0) return std::nullopt;

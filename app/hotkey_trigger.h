@@ -13,14 +13,14 @@ namespace tallix {
 uint16_t xcbModifiers(int mod);
 
 // The trigger the portal expects for `preferred_trigger`, e.g. "CTRL+ALT+a".
-QString portalTrigger(const HotKey& key);
+QString portalTrigger(const HotkeyCombination& key);
 
 // Reads a trigger as desktops describe it ("CTRL+ALT+a", "Ctrl+Alt+A", "Super+Shift+Q"):
 // modifiers joined by '+', then one letter. Anything else (no modifier, another key, an empty
 // description of a trigger the user removed) gives nothing.
-std::optional<HotKey> parseTrigger(const QString& text);
+std::optional<HotkeyCombination> parseTrigger(const QString& text);
 
 // What the user reads, e.g. "Ctrl+Alt+A".
-QString hotkeyText(const HotKey& key);
+QString hotkeyText(const HotkeyCombination& key);
 
 }  // namespace tallix

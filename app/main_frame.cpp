@@ -56,10 +56,10 @@ WindowRect outerRect(const QRect& frame) {
 
 }  // namespace
 
-MainFrame::MainFrame(Settings& settings, QWidget* parent, std::unique_ptr<Hotkey> hotkey)
+MainFrame::MainFrame(Settings& settings, QWidget* parent, std::unique_ptr<HotkeyBinding> hotkey)
     : QMainWindow(parent, Qt::WindowStaysOnTopHint),
       settings_(settings),
-      hotkey_(hotkey ? std::move(hotkey) : Hotkey::forPlatform()) {
+      hotkeyBinding_(hotkey ? std::move(hotkey) : HotkeyBinding::forPlatform()) {
     setWindowTitle(QStringLiteral("Tallix"));
     setWindowIcon(programIcon());
     view_ = new CalcView(settings_, this);
@@ -69,10 +69,11 @@ MainFrame::MainFrame(Settings& settings, QWidget* parent, std::unique_ptr<Hotkey
     placeWindow();
 
     createTray();
-    hotKey_ = settings_.hotKey();
-    connect(hotkey_.get(), &Hotkey::bound, this, &MainFrame::hotkeyBound);
-    connect(hotkey_.get(), &Hotkey::activated, this, &MainFrame::callUp);
-    connect(hotkey_.get(), &Hotkey::triggerChanged, this, &MainFrame::takeDesktopTrigger);
+    hotkeyCombination_ = settings_.hotkeyCombination();
+    connect(hotkeyBinding_.get(), &HotkeyBinding::bound, this, &MainFrame::hotkeyBound);
+    connect(hotkeyBinding_.get(), &HotkeyBinding::activated, this, &MainFrame::callUp);
+    connect(hotkeyBinding_.get(), &HotkeyBinding::triggerChanged, this,
+            &MainFrame::takeDesktopTrigger);
     registerHotkey();
     maxPrec_ = settings_.maxPrec();
     set_precision(maxPrec_);
@@ -81,7 +82,7 @@ MainFrame::MainFrame(Settings& settings, QWidget* parent, std::unique_ptr<Hotkey
 MainFrame::~MainFrame() {
     storeRestoredRect();
     tray_.reset();
-    hotkey_->unbind();
+    hotkeyBinding_->unbind();
 }
 
 // A status bar only while a slow line runs (how long it has run, and the key
@@ -124,26 +125,26 @@ void MainFrame::createTray() {
 // options make before that answer has its own warning, and takes the place of this one.
 void MainFrame::registerHotkey() {
     startupWarning_ = connect(
-        hotkey_.get(), &Hotkey::bound, this,
-        [this](Hotkey::Result result) {
-            if (result == Hotkey::Result::AlreadyUsed) showWarning(this, HOTKEY_TAKEN);
+        hotkeyBinding_.get(), &HotkeyBinding::bound, this,
+        [this](HotkeyBinding::Result result) {
+            if (result == HotkeyBinding::Result::AlreadyUsed) showWarning(this, HOTKEY_TAKEN);
         },
         Qt::SingleShotConnection);
-    hotkey_->bind(hotKey_.mod, hotKey_.ch);
+    hotkeyBinding_->bind(hotkeyCombination_.mod, hotkeyCombination_.ch);
 }
 
-void MainFrame::hotkeyBound(Hotkey::Result result) {
-    hotkeyMechanism_ = result != Hotkey::Result::Unsupported;
+void MainFrame::hotkeyBound(HotkeyBinding::Result result) {
+    hotkeyMechanism_ = result != HotkeyBinding::Result::Unsupported;
 }
 
 // What the desktop binds is the call-up key now, whatever was asked for: the options show it
 // and the next start asks for it.
 void MainFrame::takeDesktopTrigger(int mod, int letter) {
-    desktopTrigger_ = HotKey{mod, letter};
-    if (hotKey_ == *desktopTrigger_) return;
+    desktopTrigger_ = HotkeyCombination{mod, letter};
+    if (hotkeyCombination_ == *desktopTrigger_) return;
     qCDebug(lcWindow).noquote() << "the desktop binds" << hotkeyText(*desktopTrigger_);
-    hotKey_ = *desktopTrigger_;
-    settings_.setHotKey(hotKey_);
+    hotkeyCombination_ = *desktopTrigger_;
+    settings_.setHotkeyCombination(hotkeyCombination_);
 }
 
 void MainFrame::createMenus() {
@@ -230,7 +231,7 @@ void MainFrame::showOptions() {
     OptionsActions actions;
     actions.unregisterHotkey = [this] {
         disconnect(startupWarning_);
-        hotkey_->unbind();
+        hotkeyBinding_->unbind();
     };
     actions.registerHotkey = [this](int mod, int ch) {
         disconnect(startupWarning_);
@@ -238,19 +239,20 @@ void MainFrame::showOptions() {
         // The desktop may show its own prompt meanwhile; this window takes no input until
         // the answer is there.
         const InputBlocker blocker(this, [] {});
-        const Hotkey::Result result = hotkey_->bindAndWait(mod, ch);
-        return result == Hotkey::Result::Registered || result == Hotkey::Result::Unsupported;
+        const HotkeyBinding::Result result = hotkeyBinding_->bindAndWait(mod, ch);
+        return result == HotkeyBinding::Result::Registered ||
+               result == HotkeyBinding::Result::Unsupported;
     };
     actions.setPrecision = [](int digits) { set_precision(digits); };
     actions.store = [this](int mod, int ch, int digits) {
-        hotKey_ = desktopTrigger_.value_or(HotKey{mod, ch});
-        settings_.setHotKey(hotKey_);
+        hotkeyCombination_ = desktopTrigger_.value_or(HotkeyCombination{mod, ch});
+        settings_.setHotkeyCombination(hotkeyCombination_);
         maxPrec_ = digits;
         settings_.setMaxPrec(digits);
     };
     actions.warn = [this](const QString& text) { showWarning(this, text); };
-    runOptions(this, OptionValues{hotKey_.mod, hotKey_.ch, maxPrec_},
-               HotkeyState{hotkey_->isBound(), hotkeyMechanism_}, actions);
+    runOptions(this, OptionValues{hotkeyCombination_.mod, hotkeyCombination_.ch, maxPrec_},
+               HotkeyState{hotkeyBinding_->isBound(), hotkeyMechanism_}, actions);
 }
 
 void MainFrame::showHelp() {

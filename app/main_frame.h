@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/hotkey.h"
+#include "app/hotkey_binding.h"
 #include "app/settings.h"
 
 namespace tallix {
@@ -23,21 +23,21 @@ class MainFrame : public QMainWindow {
   public:
     // Without a `hotkey`, the one of the running platform.
     explicit MainFrame(Settings& settings, QWidget* parent = nullptr,
-                       std::unique_ptr<Hotkey> hotkey = {});
+                       std::unique_ptr<HotkeyBinding> hotkey = {});
     ~MainFrame() override;
 
     CalcView* view() const { return view_; }
     Settings& settings() const { return settings_; }
-    Hotkey& hotkey() { return *hotkey_; }
+    HotkeyBinding& hotkeyBinding() { return *hotkeyBinding_; }
     // False once the session turned out to offer no global hotkey at all.
     bool hasHotkeyMechanism() const { return hotkeyMechanism_; }
     // True while the window waits for the desktop to answer a binding.
-    bool isWaitingForDesktop() const { return hotkey_->isWaiting(); }
+    bool isWaitingForDesktop() const { return hotkeyBinding_->isWaiting(); }
     bool hasTrayIcon() const { return tray_ != nullptr; }
 
     // The call-up key and the precision in force (the options dialog changes them).
-    HotKey hotKey() const { return hotKey_; }
-    void setHotKey(const HotKey& key) { hotKey_ = key; }
+    HotkeyCombination hotkeyCombination() const { return hotkeyCombination_; }
+    void setHotkeyCombination(const HotkeyCombination& key) { hotkeyCombination_ = key; }
     int maxPrec() const { return maxPrec_; }
     void setMaxPrec(int digits) { maxPrec_ = digits; }
 
@@ -73,7 +73,7 @@ class MainFrame : public QMainWindow {
     void showSlowLineProgress();
     void hideStatusBar();
     void registerHotkey();
-    void hotkeyBound(Hotkey::Result result);
+    void hotkeyBound(HotkeyBinding::Result result);
     void takeDesktopTrigger(int mod, int letter);
     void placeWindow();
     void fitFrameToRect();
@@ -83,11 +83,12 @@ class MainFrame : public QMainWindow {
     CalcView* view_ = nullptr;
     std::unique_ptr<Tray> tray_;
     HelpWindow* helpWindow_ = nullptr;  // made on first need
-    std::unique_ptr<Hotkey> hotkey_;
+    std::unique_ptr<HotkeyBinding> hotkeyBinding_;
     bool hotkeyMechanism_ = true;
     QMetaObject::Connection startupWarning_;  // until the start-up binding has its answer
-    HotKey hotKey_;
-    std::optional<HotKey> desktopTrigger_;  // the desktop's own choice for the last binding
+    HotkeyCombination hotkeyCombination_;
+    std::optional<HotkeyCombination>
+        desktopTrigger_;  // the desktop's own choice for the last binding
     int maxPrec_ = DEFAULT_PRECISION;
     WindowRect openingRect_;  // as stored when the program started
     WindowRect normalRect_;   // as the window is now, or was when last in its normal state

@@ -66,7 +66,7 @@ namespace tallix {
 const QString PortalHotkey::SHORTCUT_ID = QStringLiteral("show-window");
 
 PortalHotkey::PortalHotkey(QDBusConnection bus, QObject* parent)
-    : Hotkey(parent), bus_(std::move(bus)) {
+    : HotkeyBinding(parent), bus_(std::move(bus)) {
     qDBusRegisterMetaType<Shortcut>();
     qDBusRegisterMetaType<QList<Shortcut>>();
     bus_.connect(PortalRequest::SERVICE, PortalRequest::PATH, INTERFACE,
@@ -90,7 +90,7 @@ void PortalHotkey::bind(int mod, int letter) {
         finish(Result::Unsupported);
         return;
     }
-    wanted_ = HotKey{mod, letter};
+    wanted_ = HotkeyCombination{mod, letter};
     const QString sessionToken = PortalRequest::newToken();
     session_ = PortalRequest::objectPath(bus_, QStringLiteral("session"), sessionToken);
     creatingSession_ = true;

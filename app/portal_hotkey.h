@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QVariantMap>
 
-#include "app/hotkey.h"
+#include "app/hotkey_binding.h"
 #include "app/settings.h"
 
 class QDBusMessage;
@@ -18,7 +18,7 @@ class PortalRequest;
 // "show-window": the portal binds a session's shortcuts once, so a new combination means a
 // new session, and unbinding closes it. The desktop may ask its user first and may choose
 // another trigger, then or later in its own settings: `triggerChanged` tells which.
-class PortalHotkey : public Hotkey {
+class PortalHotkey : public HotkeyBinding {
     Q_OBJECT
   public:
     static const QString SHORTCUT_ID;
@@ -52,7 +52,7 @@ class PortalHotkey : public Hotkey {
     QPointer<PortalRequest> pending_;
     QString session_;
     bool creatingSession_ = false;  // session_ is where the desktop will make it, once asked
-    HotKey wanted_;
+    HotkeyCombination wanted_;
     bool bound_ = false;
 };
 

@@ -95,14 +95,15 @@ void Settings::setWindowRect(const WindowRect& rect) {
     write({{"left", rect.left}, {"top", rect.top}, {"right", rect.right}, {"bottom", rect.bottom}});
 }
 
-HotKey Settings::hotKey() const {
-    const HotKey fallback;
+HotkeyCombination Settings::hotkeyCombination() const {
+    const HotkeyCombination fallback;
     const int mod = readInt("HotKeyMod", fallback.mod);
     const int ch = readInt("HotKeyChar", fallback.ch);
-    return HotKey{isModifierSet(mod) ? mod : fallback.mod, isLetter(ch) ? ch : fallback.ch};
+    return HotkeyCombination{isModifierSet(mod) ? mod : fallback.mod,
+                             isLetter(ch) ? ch : fallback.ch};
 }
 
-void Settings::setHotKey(const HotKey& key) {
+void Settings::setHotkeyCombination(const HotkeyCombination& key) {
     write({{"HotKeyMod", key.mod}, {"HotKeyChar", key.ch}});
 }
 

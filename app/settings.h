@@ -35,11 +35,11 @@ struct WindowRect {
 };
 
 // A call-up key: HotKeyModBits and the code of an upper-case letter 'A'..'Z'.
-struct HotKey {
+struct HotkeyCombination {
     int mod = HOTKEY_CTRL | HOTKEY_ALT;
     int ch = 'A';
 
-    bool operator==(const HotKey&) const = default;
+    bool operator==(const HotkeyCombination&) const = default;
 };
 
 // The per-user settings: organisation "Morvane", application "Tallix", group
@@ -64,8 +64,8 @@ class Settings {
     WindowRect windowRect() const;
     void setWindowRect(const WindowRect& rect);
 
-    HotKey hotKey() const;
-    void setHotKey(const HotKey& key);
+    HotkeyCombination hotkeyCombination() const;
+    void setHotkeyCombination(const HotkeyCombination& key);
 
     // Clamped to MIN_PRECISION..MAX_PRECISION.
     int maxPrec() const;

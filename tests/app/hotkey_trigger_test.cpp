@@ -27,8 +27,8 @@ void HotkeyTriggerTest::portalTriggerOfTheSettings() {
     QFETCH(int, mod);
     QFETCH(int, ch);
     QFETCH(QString, trigger);
-    QCOMPARE(portalTrigger(HotKey{mod, ch}), trigger);
-    QCOMPARE(parseTrigger(trigger), std::optional(HotKey{mod, ch}));
+    QCOMPARE(portalTrigger(HotkeyCombination{mod, ch}), trigger);
+    QCOMPARE(parseTrigger(trigger), std::optional(HotkeyCombination{mod, ch}));
 }
 
 void HotkeyTriggerTest::triggerAsDesktopsDescribeIt_data() {
@@ -49,9 +49,9 @@ void HotkeyTriggerTest::triggerAsDesktopsDescribeIt() {
     QFETCH(QString, text);
     QFETCH(int, mod);
     QFETCH(int, ch);
-    const std::optional<HotKey> key = parseTrigger(text);
+    const std::optional<HotkeyCombination> key = parseTrigger(text);
     QCOMPARE(key.has_value(), mod != 0);
-    if (key) QCOMPARE(*key, (HotKey{mod, ch}));
+    if (key) QCOMPARE(*key, (HotkeyCombination{mod, ch}));
 }
 
 QTEST_MAIN(HotkeyTriggerTest)

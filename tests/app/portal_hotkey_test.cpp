@@ -135,7 +135,7 @@ void PortalHotkeyTest::init() {
     dir_ = std::make_unique<QTemporaryDir>();
     settings_ = std::make_unique<Settings>(dir_->filePath("Tallix.conf"));
     frame_ = std::make_unique<MainFrame>(*settings_, nullptr, std::make_unique<PortalHotkey>());
-    QTRY_VERIFY(frame_->hotkey().isBound());
+    QTRY_VERIFY(frame_->hotkeyBinding().isBound());
     QCOMPARE(binds().last(), "CTRL+ALT+a");
 }
 
@@ -145,10 +145,10 @@ void PortalHotkeyTest::applyRebindsInANewSession() {
     frame_->showOptions();
     QVERIFY(script.finished());
     QCOMPARE(binds().last(), "CTRL+ALT+q");
-    QVERIFY(frame_->hotkey().isBound());
+    QVERIFY(frame_->hotkeyBinding().isBound());
     // The old binding's session is closed, not left behind.
     QTRY_COMPARE(openSessions(), sessionsBefore);
-    QCOMPARE(settings_->hotKey(), (HotKey{HOTKEY_CTRL | HOTKEY_ALT, 'Q'}));
+    QCOMPARE(settings_->hotkeyCombination(), (HotkeyCombination{HOTKEY_CTRL | HOTKEY_ALT, 'Q'}));
 }
 
 void PortalHotkeyTest::refusalKeepsTheOldKey() {
@@ -166,15 +166,15 @@ void PortalHotkeyTest::refusalKeepsTheOldKey() {
     QCOMPARE(message, hotkeyTakenMessage());
     QCOMPARE(shownAgain, "Z");
     QCOMPARE(binds().mid(binds().size() - 2), (QStringList{"CTRL+ALT+z", "CTRL+ALT+a"}));
-    QVERIFY(frame_->hotkey().isBound());
-    QCOMPARE(settings_->hotKey(), HotKey{});
+    QVERIFY(frame_->hotkeyBinding().isBound());
+    QCOMPARE(settings_->hotkeyCombination(), HotkeyCombination{});
 }
 
 void PortalHotkeyTest::triggerChangedByTheDesktopIsShown() {
     QVERIFY(QDBusReply<bool>(backend().call("ChangeTrigger", "Shift+Logo+K")).value());
-    const HotKey changed{HOTKEY_SHIFT | HOTKEY_WIN, 'K'};
-    QTRY_COMPARE(frame_->hotKey(), changed);
-    QCOMPARE(settings_->hotKey(), changed);
+    const HotkeyCombination changed{HOTKEY_SHIFT | HOTKEY_WIN, 'K'};
+    QTRY_COMPARE(frame_->hotkeyCombination(), changed);
+    QCOMPARE(settings_->hotkeyCombination(), changed);
     QString key;
     QStringList ticked;
     ModalScript script({[&](QWidget* window) {
@@ -190,12 +190,12 @@ void PortalHotkeyTest::triggerChangedByTheDesktopIsShown() {
 }
 
 void PortalHotkeyTest::unbindWhileTheSessionIsMadeClosesIt() {
-    frame_->hotkey().unbind();
+    frame_->hotkeyBinding().unbind();
     QTRY_COMPARE(openSessions(), 0);
     backend().call("Hold", true);
-    frame_->hotkey().bind(HOTKEY_CTRL | HOTKEY_ALT, 'B');
+    frame_->hotkeyBinding().bind(HOTKEY_CTRL | HOTKEY_ALT, 'B');
     QTRY_COMPARE(heldSessions(), 1);
-    frame_->hotkey().unbind();
+    frame_->hotkeyBinding().unbind();
     backend().call("Hold", false);
     backend().call("AnswerHeld");
     QTRY_COMPARE(openSessions(), 0);

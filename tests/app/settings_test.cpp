@@ -165,25 +165,25 @@ void SettingsTest::cleanup() {
 void SettingsTest::defaultsWhenAbsent() {
     Settings settings(file_);
     QCOMPARE(settings.windowRect(), (WindowRect{0, 0, 300, 200}));
-    QCOMPARE(settings.hotKey(), (HotKey{HOTKEY_CTRL | HOTKEY_ALT, 'A'}));
+    QCOMPARE(settings.hotkeyCombination(), (HotkeyCombination{HOTKEY_CTRL | HOTKEY_ALT, 'A'}));
     QCOMPARE(settings.maxPrec(), 15);
     QVERIFY(settings.font().isEmpty());
 }
 
 void SettingsTest::roundTrip() {
     const WindowRect rect{-20, 35, 900, 711};
-    const HotKey key{HOTKEY_WIN | HOTKEY_SHIFT, 'Q'};
+    const HotkeyCombination key{HOTKEY_WIN | HOTKEY_SHIFT, 'Q'};
     const QByteArray font("\x01\x00\xff", 3);
     {
         Settings settings(file_);
         settings.setWindowRect(rect);
-        settings.setHotKey(key);
+        settings.setHotkeyCombination(key);
         settings.setMaxPrec(1234);
         settings.setFont(font);
     }
     Settings settings(file_);
     QCOMPARE(settings.windowRect(), rect);
-    QCOMPARE(settings.hotKey(), key);
+    QCOMPARE(settings.hotkeyCombination(), key);
     QCOMPARE(settings.maxPrec(), 1234);
     QCOMPARE(settings.font(), font);
 }
@@ -192,8 +192,8 @@ void SettingsTest::writesReachTheFileAtOnce() {
     Settings writer(file_);
     writer.setMaxPrec(77);
     QCOMPARE(Settings(file_).maxPrec(), 77);
-    writer.setHotKey({HOTKEY_ALT, 'Z'});
-    QCOMPARE(Settings(file_).hotKey(), (HotKey{HOTKEY_ALT, 'Z'}));
+    writer.setHotkeyCombination({HOTKEY_ALT, 'Z'});
+    QCOMPARE(Settings(file_).hotkeyCombination(), (HotkeyCombination{HOTKEY_ALT, 'Z'}));
     writer.setWindowRect({1, 2, 303, 404});
     QCOMPARE(Settings(file_).windowRect(), (WindowRect{1, 2, 303, 404}));
 }
@@ -202,7 +202,7 @@ void SettingsTest::groupAndKeyNames() {
     {
         Settings settings(file_);
         settings.setWindowRect({5, 6, 7, 8});
-        settings.setHotKey({HOTKEY_CTRL, 'K'});
+        settings.setHotkeyCombination({HOTKEY_CTRL, 'K'});
         settings.setMaxPrec(30);
         settings.setFont(QByteArray(60, 'f'));
     }
@@ -248,7 +248,7 @@ void SettingsTest::unreadableValuesGiveDefaults() {
     writeFile(file_, "[Settings]\n" + lines);
     Settings settings(file_);
     QCOMPARE(settings.windowRect(), WindowRect{});
-    QCOMPARE(settings.hotKey(), HotKey{});
+    QCOMPARE(settings.hotkeyCombination(), HotkeyCombination{});
     QCOMPARE(settings.maxPrec(), DEFAULT_PRECISION);
     QVERIFY(settings.font().isEmpty());
 }
@@ -289,7 +289,7 @@ void SettingsTest::garbageFileGivesDefaults() {
     writeFile(file_, contents);
     Settings settings(file_);
     QCOMPARE(settings.windowRect(), WindowRect{});
-    QCOMPARE(settings.hotKey(), HotKey{});
+    QCOMPARE(settings.hotkeyCombination(), HotkeyCombination{});
     QCOMPARE(settings.maxPrec(), DEFAULT_PRECISION);
     QVERIFY(settings.font().isEmpty());
 }
@@ -310,14 +310,14 @@ void SettingsTest::damagedStoreIsRewritten() {
     {
         Settings settings(file_);
         settings.setSaveFailureHandler([&](const QString&) { ++reports; });
-        settings.setHotKey({HOTKEY_ALT, 'M'});
+        settings.setHotkeyCombination({HOTKEY_ALT, 'M'});
         settings.setMaxPrec(321);
     }
     QCOMPARE(reports, 0);
     QSettings raw(file_, QSettings::IniFormat);
     QCOMPARE(raw.status(), QSettings::NoError);
     QCOMPARE(raw.value("Settings/MaxPrec").toInt(), 321);
-    QCOMPARE(Settings(file_).hotKey(), (HotKey{HOTKEY_ALT, 'M'}));
+    QCOMPARE(Settings(file_).hotkeyCombination(), (HotkeyCombination{HOTKEY_ALT, 'M'}));
 }
 
 QString SettingsTest::prepare(Obstacle obstacle, bool damaged) {
@@ -410,7 +410,7 @@ void SettingsTest::failedSaveIsReportedOnce() {
 
     QStringList reports;
     int maxPrec = 0;
-    HotKey hotKey;
+    HotkeyCombination combination;
     WindowRect rect;
     QByteArray fontRead;
     {
@@ -423,18 +423,18 @@ void SettingsTest::failedSaveIsReportedOnce() {
         settings.setSaveFailureHandler([&](const QString& path) { reports << path; });
         settings.maxPrec();  // the program reads before it writes
         settings.setMaxPrec(99);
-        settings.setHotKey({HOTKEY_SHIFT | HOTKEY_WIN, 'Q'});
+        settings.setHotkeyCombination({HOTKEY_SHIFT | HOTKEY_WIN, 'Q'});
         settings.setWindowRect({10, 20, 330, 240});
         settings.setFont(font);
         maxPrec = settings.maxPrec();
-        hotKey = settings.hotKey();
+        combination = settings.hotkeyCombination();
         rect = settings.windowRect();
         fontRead = settings.font();
     }
 
     QCOMPARE(reports, fails ? QStringList{store} : QStringList{});
     QCOMPARE(maxPrec, 99);
-    QCOMPARE(hotKey, (HotKey{HOTKEY_SHIFT | HOTKEY_WIN, 'Q'}));
+    QCOMPARE(combination, (HotkeyCombination{HOTKEY_SHIFT | HOTKEY_WIN, 'Q'}));
     QCOMPARE(rect, (WindowRect{10, 20, 330, 240}));
     QCOMPARE(fontRead, font);
     if (fails) {

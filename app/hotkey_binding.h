@@ -11,10 +11,10 @@ namespace tallix {
 // (`PortalHotkey`). Binding may need an answer from the desktop, so it reports through
 // `bound`; where a platform answers at once, `bound` comes before `bind` returns.
 //
-//   auto key = Hotkey::forPlatform();
-//   connect(key.get(), &Hotkey::activated, frame, &MainFrame::callUp);
-//   if (key->bindAndWait(HOTKEY_CTRL | HOTKEY_ALT, 'A') == Hotkey::Result::AlreadyUsed) ...
-class Hotkey : public QObject {
+//   auto key = HotkeyBinding::forPlatform();
+//   connect(key.get(), &HotkeyBinding::activated, frame, &MainFrame::callUp);
+//   if (key->bindAndWait(HOTKEY_CTRL | HOTKEY_ALT, 'A') == HotkeyBinding::Result::AlreadyUsed) ...
+class HotkeyBinding : public QObject {
     Q_OBJECT
   public:
     enum class Result {
@@ -25,7 +25,7 @@ class Hotkey : public QObject {
     };
 
     // The mechanism of the running platform: the X11 grab, the portal on Wayland.
-    static std::unique_ptr<Hotkey> forPlatform();
+    static std::unique_ptr<HotkeyBinding> forPlatform();
 
     using QObject::QObject;
 
@@ -41,7 +41,7 @@ class Hotkey : public QObject {
     Result bindAndWait(int mod, int letter);
 
   signals:
-    void bound(tallix::Hotkey::Result result);
+    void bound(tallix::HotkeyBinding::Result result);
     // `activationToken` lets the window take the focus where the desktop guards it; may be empty.
     void activated(const QString& activationToken);
     // The desktop now triggers the call-up with another combination (its user changed it).

@@ -1,4 +1,4 @@
-#include "app/hotkey.h"
+#include "app/hotkey_binding.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -8,18 +8,18 @@
 
 namespace tallix {
 
-std::unique_ptr<Hotkey> Hotkey::forPlatform() {
+std::unique_ptr<HotkeyBinding> HotkeyBinding::forPlatform() {
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
         return std::make_unique<PortalHotkey>();
     }
     return std::make_unique<GlobalHotkey>();
 }
 
-Hotkey::Result Hotkey::bindAndWait(int mod, int letter) {
+HotkeyBinding::Result HotkeyBinding::bindAndWait(int mod, int letter) {
     QEventLoop loop;
     bool answered = false;
     Result answer = Result::AlreadyUsed;
-    const auto connection = connect(this, &Hotkey::bound, &loop, [&](Result result) {
+    const auto connection = connect(this, &HotkeyBinding::bound, &loop, [&](Result result) {
         answered = true;
         answer = result;
         loop.quit();
