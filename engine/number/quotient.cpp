@@ -36,24 +36,54 @@ void add_rows_portable(uint64_t* columns, const int32_t* e, int k, const int32_t
 }
 
 #ifdef TALLIX_HAVE_AVX2_KERNEL
+// Rows are added four at a time, so that each column is loaded and stored
+// once per four rows. The divisor is widened to 64-bit lanes with zeros
+// around it, so every row reads whole vectors; missing rows multiply by 0.
+// Columns up to k + n + 6 are written: subtract_product leaves room.
+constexpr int rows_at_once = 4;
+constexpr int column_room = 8;
+
+thread_local std::vector<uint64_t> widened_divisor;
+
+__attribute__((target("avx2"))) void widen(uint64_t* wide, const int32_t* v, int n) {
+    int j = 0;
+    for (; j + 4 <= n; j += 4) {
+        __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + j));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(wide + j), _mm256_cvtepu32_epi64(four));
+    }
+    for (; j < n; ++j)
+        wide[j] = static_cast<uint32_t>(v[j]);
+}
+
+__attribute__((target("avx2"))) inline __m256i row_term(__m256i m, const uint64_t* wide) {
+    return _mm256_mul_epu32(m, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(wide)));
+}
+
+__attribute__((target("avx2"))) inline __m256i multiplier(const int32_t* e, int k, int r) {
+    return _mm256_set1_epi64x(r < k ? static_cast<uint32_t>(e[r]) : 0);
+}
+
 __attribute__((target("avx2"))) void add_rows_avx2(uint64_t* columns, const int32_t* e, int k,
                                                    const int32_t* v, int n) {
-    for (int r = 0; r < k; ++r) {
-        __m256i m = _mm256_set1_epi64x(static_cast<uint32_t>(e[r]));
-        uint64_t* row = columns + r + 1;
-        int j = 0;
-        for (; j + 4 <= n; j += 4) {
-            __m256i vj =
-                _mm256_cvtepu32_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(v + j)));
-            __m256i* out = reinterpret_cast<__m256i*>(row + j);
-            _mm256_storeu_si256(out,
-                                _mm256_add_epi64(_mm256_loadu_si256(out), _mm256_mul_epu32(m, vj)));
+    constexpr int rows = rows_at_once;
+    widened_divisor.assign(static_cast<size_t>(n) + 3 * rows, 0);
+    widen(widened_divisor.data() + rows, v, n);
+    const uint64_t* wide = widened_divisor.data() + rows;
+    for (int r = 0; r < k; r += rows) {
+        const __m256i m0 = multiplier(e, k, r), m1 = multiplier(e, k, r + 1),
+                      m2 = multiplier(e, k, r + 2), m3 = multiplier(e, k, r + 3);
+        uint64_t* out = columns + r + 1;
+        for (int t = 0; t < n + rows - 1; t += 4) {
+            __m256i* column = reinterpret_cast<__m256i*>(out + t);
+            __m256i sum = _mm256_add_epi64(row_term(m0, wide + t), row_term(m1, wide + t - 1));
+            sum = _mm256_add_epi64(sum, row_term(m2, wide + t - 2));
+            sum = _mm256_add_epi64(sum, row_term(m3, wide + t - 3));
+            _mm256_storeu_si256(column, _mm256_add_epi64(_mm256_loadu_si256(column), sum));
         }
-        for (; j < n; ++j)
-            row[j] +=
-                static_cast<uint64_t>(static_cast<uint32_t>(e[r])) * static_cast<uint32_t>(v[j]);
     }
 }
+#else
+constexpr int column_room = 0;
 #endif
 
 // u (n + k limbs) -= e (k limbs) × v (n limbs). Returns 1 when the result is
@@ -62,7 +92,7 @@ __attribute__((target("avx2"))) void add_rows_avx2(uint64_t* columns, const int3
 // limb to limb is a borrow of 0 or 1.
 int32_t subtract_product(int32_t* u, const int32_t* e, int k, const int32_t* v, int n) {
     const int w = n + k;
-    block_columns.assign(static_cast<size_t>(w), 0);
+    block_columns.assign(static_cast<size_t>(w) + column_room, 0);
     uint64_t* columns = block_columns.data();
 #ifdef TALLIX_HAVE_AVX2_KERNEL
     if (avx2_kernels())
