@@ -1,5 +1,6 @@
 #include "app/about_dialog.h"
 
+#include "app/dialog_frame.h"
 #include "app/program_icon.h"
 
 #include <QHBoxLayout>
@@ -41,6 +42,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     layout->addSpacing(8);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    useDialogFrame(*this);
 }
 
 }  // namespace tallix

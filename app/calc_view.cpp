@@ -1,11 +1,8 @@
 #include "app/calc_view.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFontDialog>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QResizeEvent>
@@ -15,6 +12,8 @@
 #include "app/busy_cursor.h"
 #include "app/console_text.h"
 #include "app/evaluation_worker.h"
+#include "app/fallback_fit.h"
+#include "app/font_dialog.h"
 #include "app/font_record.h"
 #include "app/input_blocker.h"
 #include "app/long_line_wrap.h"
@@ -43,14 +42,6 @@ bool isAltBackspace(const QKeyEvent* event) {
     return event->key() == Qt::Key_Backspace && chordModifiers(event) == Qt::AltModifier;
 }
 
-// The font dialog offers no effects: a console font has no underline,
-// strike-out or colour.
-void hideEffects(QFontDialog& dialog) {
-    for (QGroupBox* group : dialog.findChildren<QGroupBox*>()) {
-        if (!group->findChildren<QCheckBox*>().isEmpty()) group->hide();
-    }
-}
-
 }  // namespace
 
 CalcView::CalcView(Settings& settings, QWidget* parent, LineEvaluator evaluator)
@@ -59,6 +50,8 @@ CalcView::CalcView(Settings& settings, QWidget* parent, LineEvaluator evaluator)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFont(fontFromSetting(settings_.font()));
+    fallbackFit_ = new FallbackFit(document());
+    fallbackFit_->setConsoleFont(font());
     new LongLineWrap(this);
     registerBuiltinsOnce();
     worker_ = std::make_unique<EvaluationWorker>(std::move(evaluator), [this] {
@@ -119,7 +112,7 @@ std::optional<QString> CalcView::awaitLine() {
 
 void CalcView::waitForSlowLine() {
     if (pasteCaret_) showPasteSoFar();
-    InputBlocker blocker([this] { stopEvaluation(); });
+    InputBlocker blocker(this, [this] { stopEvaluation(); });
     QElapsedTimer clock;
     clock.start();
     QTimer tick;
@@ -201,6 +194,11 @@ bool CalcView::event(QEvent* event) {
     return QPlainTextEdit::event(event);
 }
 
+void CalcView::changeEvent(QEvent* event) {
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange && fallbackFit_) fallbackFit_->setConsoleFont(font());
+}
+
 void CalcView::keyPressEvent(QKeyEvent* event) {
     if (isEnterKey(event) && chordModifiers(event) == Qt::ControlModifier) {
         // Ctrl+Enter only breaks the line.
@@ -223,13 +221,12 @@ void CalcView::keyPressEvent(QKeyEvent* event) {
 }
 
 void CalcView::chooseFont() {
-    QFontDialog dialog(font(), this);
-    dialog.setOption(QFontDialog::DontUseNativeDialog);
-    hideEffects(dialog);
-    if (dialog.exec() != QDialog::Accepted) return;
-    const LogFont record = fromQFont(dialog.selectedFont());
-    setFont(toQFont(record));
-    settings_.setFont(encodeLogFont(record));
+    const LogFont current = recordFromSetting(settings_.font());
+    const std::optional<LogFont> chosen = chooseFontRecord(this, current);
+    // An untouched dialog leaves the stored record as it was, byte for byte.
+    if (!chosen || *chosen == current) return;
+    setFont(toQFont(*chosen));
+    settings_.setFont(encodeLogFont(*chosen));
 }
 
 }  // namespace tallix

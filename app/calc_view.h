@@ -14,6 +14,7 @@ class QTextBlock;
 namespace tallix {
 
 class EvaluationWorker;
+class FallbackFit;
 class Settings;
 
 // The console: one editable text where Enter evaluates the line holding the
@@ -53,6 +54,7 @@ class CalcView : public QPlainTextEdit {
 
   protected:
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -74,6 +76,7 @@ class CalcView : public QPlainTextEdit {
     void requestClose();
 
     Settings& settings_;
+    FallbackFit* fallbackFit_ = nullptr;
     std::unique_ptr<EvaluationWorker> worker_;
     QEventLoop* waiting_ = nullptr;               // while a slow line runs
     QTextCursor* pasteCaret_ = nullptr;           // while a paste goes on

@@ -73,7 +73,7 @@ class RunAhead {
 // The insertions are no undo steps.
 void CalcView::pasteText(const QString& text) {
     BusyCursor busy;
-    InputBlocker blocker([this] { stopEvaluation(); });
+    InputBlocker blocker(this, [this] { stopEvaluation(); });
     document()->setUndoRedoEnabled(false);
     QTextCursor caret = textCursor();
     pasteCaret_ = &caret;

@@ -158,9 +158,13 @@ bool isPlausible(const LogFont& font) {
            font.weight <= 1000;
 }
 
-QFont fontFromSetting(const QByteArray& stored) {
+LogFont recordFromSetting(const QByteArray& stored) {
     const std::optional<LogFont> record = decodeLogFont(stored);
-    return toQFont(record && isPlausible(*record) ? *record : defaultLogFont());
+    return record && isPlausible(*record) ? *record : defaultLogFont();
+}
+
+QFont fontFromSetting(const QByteArray& stored) {
+    return toQFont(recordFromSetting(stored));
 }
 
 }  // namespace tallix

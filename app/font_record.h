@@ -60,8 +60,10 @@ inline constexpr int MAX_FONT_PIXELS = 2048;
 // they come.
 bool isPlausible(const LogFont& font);
 
-// The font a stored value gives: its record, or the default one when the value
-// is not a record of LOGFONT_BYTES bytes or not a plausible one.
+// The record a stored value gives: itself, or the default one when the value is
+// not a record of LOGFONT_BYTES bytes or not a plausible one.
+LogFont recordFromSetting(const QByteArray& stored);
+// The font of recordFromSetting().
 QFont fontFromSetting(const QByteArray& stored);
 
 }  // namespace tallix

@@ -15,45 +15,44 @@ const QString kHelpFile = QStringLiteral("index.htm");
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
 // xdg-open knows the user's choice of browser on every desktop. It is started as an ordinary
-// child so that an exit status telling "no program for this file" still reaches the user; the
+// child so that an exit status telling "no program for this file" still brings the page up in
+// the program's own window; the
 // path goes as one argument, so blanks in it need no quoting.
-void launch(const QString& path, QObject* context,
-            const std::function<void(const QString&)>& warn) {
+void launch(const QString& path, QObject* context, const HelpFallbacks& fallbacks) {
     auto* process = new QProcess(context);
-    process->setProgram(help_opener());
+    process->setProgram(helpOpener());
     process->setArguments({path});
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     QObject::connect(process, &QProcess::errorOccurred, context,
-                     [process, warn](QProcess::ProcessError error) {
+                     [process, path, fallbacks](QProcess::ProcessError error) {
                          if (error != QProcess::FailedToStart) return;
-                         warn(help_missing_message());
+                         fallbacks.showPage(path);
                          process->deleteLater();
                      });
     QObject::connect(process, &QProcess::finished, context,
-                     [process, warn](int code, QProcess::ExitStatus status) {
-                         if (status != QProcess::NormalExit || code != 0)
-                             warn(help_missing_message());
+                     [process, path, fallbacks](int code, QProcess::ExitStatus status) {
+                         if (status != QProcess::NormalExit || code != 0) fallbacks.showPage(path);
                          process->deleteLater();
                      });
     process->start();
 }
 #else
-void launch(const QString& path, QObject*, const std::function<void(const QString&)>& warn) {
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) warn(help_missing_message());
+void launch(const QString& path, QObject*, const HelpFallbacks& fallbacks) {
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) fallbacks.showPage(path);
 }
 #endif
 
 }  // namespace
 
-QString help_missing_message() {
+QString helpMissingMessage() {
     return QStringLiteral(
         "ヘルプファイル（HTMLファイル）が見つかりません。実行ファイルと同じフォルダに置いてください"
         "。");
 }
 
-QStringList help_locations(const QString& exe_dir) {
-    QStringList places{QDir(exe_dir).filePath(kHelpFile),
-                       QDir::cleanPath(QDir(exe_dir).filePath("../share/tallix/" + kHelpFile))};
+QStringList helpLocations(const QString& exeDir) {
+    QStringList places{QDir(exeDir).filePath(kHelpFile),
+                       QDir::cleanPath(QDir(exeDir).filePath("../share/tallix/" + kHelpFile))};
     const QStringList data =
         QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, "tallix/" + kHelpFile);
     for (const QString& path : data) {
@@ -63,25 +62,24 @@ QStringList help_locations(const QString& exe_dir) {
     return places;
 }
 
-QString find_help_file(const QString& exe_dir) {
-    for (const QString& path : help_locations(exe_dir)) {
+QString findHelpFile(const QString& exeDir) {
+    for (const QString& path : helpLocations(exeDir)) {
         if (QFileInfo(path).isFile()) return QFileInfo(path).absoluteFilePath();
     }
     return {};
 }
 
-QString help_opener() {
+QString helpOpener() {
     return QStringLiteral("xdg-open");
 }
 
-void open_help(const QString& exe_dir, QObject* context,
-               const std::function<void(const QString&)>& warn) {
-    const QString path = find_help_file(exe_dir);
+void openHelp(const QString& exeDir, QObject* context, const HelpFallbacks& fallbacks) {
+    const QString path = findHelpFile(exeDir);
     if (path.isEmpty()) {
-        warn(help_missing_message());
+        fallbacks.warn(helpMissingMessage());
         return;
     }
-    launch(path, context, warn);
+    launch(path, context, fallbacks);
 }
 
 }  // namespace tallix

@@ -9,23 +9,30 @@ class QObject;
 
 namespace tallix {
 
-// Shown when the help page is missing or nothing can open it.
-QString help_missing_message();
+// Shown when the help page is missing.
+QString helpMissingMessage();
 
 // The places index.htm may lie, in the order they are tried: beside the executable, so that a
 // build or an unpacked copy finds its own page first, then the data folders of an installation.
-QStringList help_locations(const QString& exe_dir);
+QStringList helpLocations(const QString& exeDir);
 
-// The first of help_locations() that exists, or an empty string.
-QString find_help_file(const QString& exe_dir);
+// The first of helpLocations() that exists, or an empty string.
+QString findHelpFile(const QString& exeDir);
 
 // The program that opens a document with the desktop's associated application.
-QString help_opener();
+QString helpOpener();
 
-// Opens the help page found from exe_dir. `warn` gets help_missing_message() when there is no
-// page or the opener cannot be started or reports failure; the opener's verdict arrives later,
-// so `context` bounds the lifetime of that last check.
-void open_help(const QString& exe_dir, QObject* context,
-               const std::function<void(const QString&)>& warn);
+// What opening the help may lead to besides the desktop's opener.
+struct HelpFallbacks {
+    // Gets helpMissingMessage() when there is no page at all.
+    std::function<void(const QString& message)> warn;
+    // Gets the page's path when the opener cannot be started or reports failure (no opener,
+    // no program for HTML files): the program shows the page itself.
+    std::function<void(const QString& path)> showPage;
+};
+
+// Opens the help page found from exeDir. The opener's verdict arrives later, so `context`
+// bounds the lifetime of that check.
+void openHelp(const QString& exeDir, QObject* context, const HelpFallbacks& fallbacks);
 
 }  // namespace tallix

@@ -34,7 +34,8 @@ bool isUserInput(QEvent::Type type) {
 
 }  // namespace
 
-InputBlocker::InputBlocker(std::function<void()> onEscape) : onEscape_(std::move(onEscape)) {
+InputBlocker::InputBlocker(QWidget* guarded, std::function<void()> onEscape)
+    : guarded_(guarded->window()), onEscape_(std::move(onEscape)) {
     QCoreApplication::instance()->installEventFilter(this);
 }
 
@@ -42,12 +43,20 @@ InputBlocker::~InputBlocker() {
     QCoreApplication::instance()->removeEventFilter(this);
 }
 
-bool InputBlocker::eventFilter(QObject*, QEvent* event) {
+// Input reaches a window first and its widgets next: judging the widgets is enough.
+bool InputBlocker::isGuarded(QObject* watched) const {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    return widget != nullptr && widget->window() == guarded_;
+}
+
+bool InputBlocker::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
-        // Accepted, so that no menu or window shortcut fires.
+        // Accepted, so that no menu or window shortcut fires; the key itself then goes to
+        // the widget that has the focus (a tray menu's item, say).
         event->accept();
         return true;
     }
+    if (!isGuarded(watched)) return false;
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         if (!static_cast<QKeyEvent*>(event)->isAutoRepeat()) onEscape_();

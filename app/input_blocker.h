@@ -1,15 +1,18 @@
 #pragma once
 
 #include <QObject>
+#include <QWidget>
 #include <functional>
 
 namespace tallix {
 
-// While it lives, the whole program takes no keys, clicks or drops, except
-// Esc, which is handed to `onEscape`.
+// While it lives, the window of `guarded` takes no keys, clicks or drops, except
+// Esc, which is handed to `onEscape`, and no shortcut of the program fires. Other
+// windows (the tray icon and its menu, the help window) work as usual, so the
+// program can still be shown or ended from the tray.
 class InputBlocker : public QObject {
   public:
-    explicit InputBlocker(std::function<void()> onEscape);
+    InputBlocker(QWidget* guarded, std::function<void()> onEscape);
     ~InputBlocker() override;
     InputBlocker(const InputBlocker&) = delete;
     InputBlocker& operator=(const InputBlocker&) = delete;
@@ -18,6 +21,9 @@ class InputBlocker : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    bool isGuarded(QObject* watched) const;
+
+    QWidget* guarded_;  // the window
     std::function<void()> onEscape_;
 };
 

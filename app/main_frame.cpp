@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -12,6 +13,7 @@
 #include "app/about_dialog.h"
 #include "app/calc_view.h"
 #include "app/help.h"
+#include "app/help_window.h"
 #include "app/hotkey_trigger.h"
 #include "app/input_blocker.h"
 #include "app/message_box.h"
@@ -148,6 +150,16 @@ void MainFrame::createMenus() {
     createEditMenu();
     createSettingsMenu();
     createHelpMenu();
+    for (QAction* title : menuBar()->actions()) {
+        connect(title->menu(), &QMenu::aboutToHide, this, &MainFrame::returnFocusAfterMenu,
+                Qt::QueuedConnection);
+    }
+}
+
+// A menu closed with Esc leaves the menu bar holding the keyboard, with nothing highlighted,
+// and the next key went to it instead of the console.
+void MainFrame::returnFocusAfterMenu() {
+    if (QApplication::activePopupWidget() == nullptr && menuBar()->hasFocus()) view_->setFocus();
 }
 
 void MainFrame::createFileMenu() {
@@ -192,6 +204,11 @@ void MainFrame::createEditMenu() {
     connect(view_, &QPlainTextEdit::textChanged, selectAll, updateSelectAll);
     updatePaste();
     updateSelectAll();
+
+    // The console's own menu offers these very commands, not the text control's standard ones
+    // (other texts, a paste that would not go line by line).
+    view_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    view_->addActions(menu->actions());
 }
 
 void MainFrame::createSettingsMenu() {
@@ -215,7 +232,7 @@ void MainFrame::showOptions() {
         desktopTrigger_.reset();
         // The desktop may show its own prompt meanwhile; this window takes no input until
         // the answer is there.
-        const InputBlocker blocker([] {});
+        const InputBlocker blocker(this, [] {});
         const Hotkey::Result result = hotkey_->bindAndWait(mod, ch);
         return result == Hotkey::Result::Registered || result == Hotkey::Result::Unsupported;
     };
@@ -232,8 +249,13 @@ void MainFrame::showOptions() {
 }
 
 void MainFrame::showHelp() {
-    open_help(QCoreApplication::applicationDirPath(), this,
-              [this](const QString& text) { showWarning(this, text); });
+    HelpFallbacks fallbacks;
+    fallbacks.warn = [this](const QString& text) { showWarning(this, text); };
+    fallbacks.showPage = [this](const QString& path) {
+        if (!helpWindow_) helpWindow_ = new HelpWindow(this);
+        helpWindow_->showPage(path);
+    };
+    openHelp(QCoreApplication::applicationDirPath(), this, fallbacks);
 }
 
 void MainFrame::showAbout() {

@@ -11,6 +11,7 @@
 namespace tallix {
 
 class CalcView;
+class HelpWindow;
 class Tray;
 
 // The program's window: the console, the menu bar, always on top. Closing
@@ -67,6 +68,7 @@ class MainFrame : public QMainWindow {
     void createEditMenu();
     void createSettingsMenu();
     void createHelpMenu();
+    void returnFocusAfterMenu();
     void createTray();
     void showSlowLineProgress();
     void hideStatusBar();
@@ -80,6 +82,7 @@ class MainFrame : public QMainWindow {
     Settings& settings_;
     CalcView* view_ = nullptr;
     std::unique_ptr<Tray> tray_;
+    HelpWindow* helpWindow_ = nullptr;  // made on first need
     std::unique_ptr<Hotkey> hotkey_;
     bool hotkeyMechanism_ = true;
     HotKey hotKey_;

@@ -2,10 +2,13 @@
 
 #include <QMessageBox>
 
+#include "app/dialog_frame.h"
+
 namespace tallix {
 
 void showWarning(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Tallix"), text, QMessageBox::Ok, parent);
+    useDialogFrame(box);
     box.exec();
 }
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "app/dialog_frame.h"
 #include "app/settings.h"
 
 namespace tallix {
@@ -131,6 +132,7 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(hotkey);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    useDialogFrame(*this);
 
     setTabOrder(precEdit_, altBox_);
     setTabOrder(altBox_, ctrlBox_);

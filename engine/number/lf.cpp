@@ -27,7 +27,9 @@ void set_precision(int digits) {
     apply_precision(digits);
 }
 
-lf::lf(const char* text) { parse(text); }
+lf::lf(const char* text) {
+    parse(text);
+}
 
 lf::lf(double value) {
     char text[64];
@@ -35,7 +37,9 @@ lf::lf(double value) {
     parse(text);
 }
 
-lf::lf(const lf& other) { assign(&other); }
+lf::lf(const lf& other) {
+    assign(&other);
+}
 
 lf::lf(lf&& other) noexcept : len(other.len), exp(other.exp), limbs(other.limbs) {
     other.len = 0;
@@ -61,7 +65,9 @@ lf& lf::operator=(lf&& other) noexcept {
     return *this;
 }
 
-lf::~lf() { delete[] limbs; }
+lf::~lf() {
+    delete[] limbs;
+}
 
 void lf::set_zero() {
     delete[] limbs;
@@ -117,7 +123,8 @@ void lf::normalize(int sign, int64_t limb_exp, const int32_t* buffer, int64_t co
         count = prec_limbs;
         // A carry turns trailing 999999999 limbs into zeros, which are dropped.
         if (round_up) {
-            while (count > 0 && buffer[count - 1] == LIMB_BASE - 1) --count;
+            while (count > 0 && buffer[count - 1] == LIMB_BASE - 1)
+                --count;
         }
         if (round_up && count == 0) {
             int32_t e = checked_exponent(limb_exp + 1);
@@ -129,7 +136,8 @@ void lf::normalize(int sign, int64_t limb_exp, const int32_t* buffer, int64_t co
         }
     }
     if (!round_up) {
-        while (count > 0 && buffer[count - 1] == 0) --count;
+        while (count > 0 && buffer[count - 1] == 0)
+            --count;
         if (count == 0) {
             set_zero();
             return;

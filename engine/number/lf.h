@@ -11,7 +11,7 @@ namespace tallix {
 // limb exponent `exp`, and base-10^9 limbs, most significant first. The value
 // is sign × 0.L0 L1 … L(n-1) × (10^9)^exp.
 class lf {
-public:
+  public:
     int32_t len = 0;
     int32_t exp = 0;
     int32_t* limbs = nullptr;
@@ -56,7 +56,7 @@ public:
     lf operator++(int);
     lf operator--(int);
 
-private:
+  private:
     void set_zero();
     // Makes room for `count` limbs, reusing the array when the current value
     // already holds at least that many.
@@ -74,11 +74,21 @@ void lf_mul(lf& result, const lf& a, const lf& b);
 void lf_div(lf& result, const lf& a, const lf& b);
 int lf_compare(const lf& a, const lf& b);
 
-inline bool operator<(const lf& a, const lf& b) { return lf_compare(a, b) < 0; }
-inline bool operator>(const lf& a, const lf& b) { return lf_compare(a, b) > 0; }
-inline bool operator<=(const lf& a, const lf& b) { return lf_compare(a, b) <= 0; }
-inline bool operator>=(const lf& a, const lf& b) { return lf_compare(a, b) >= 0; }
-inline bool operator==(const lf& a, const lf& b) { return lf_compare(a, b) == 0; }
+inline bool operator<(const lf& a, const lf& b) {
+    return lf_compare(a, b) < 0;
+}
+inline bool operator>(const lf& a, const lf& b) {
+    return lf_compare(a, b) > 0;
+}
+inline bool operator<=(const lf& a, const lf& b) {
+    return lf_compare(a, b) <= 0;
+}
+inline bool operator>=(const lf& a, const lf& b) {
+    return lf_compare(a, b) >= 0;
+}
+inline bool operator==(const lf& a, const lf& b) {
+    return lf_compare(a, b) == 0;
+}
 
 // Process-wide constants, built at start-up at the initial precision.
 extern const lf lf_zero;

@@ -7,6 +7,8 @@ lf_exception::lf_exception(int code, const char* message)
 
 lf_exception::~lf_exception() = default;
 
-void raise(const error_text& error) { throw lf_exception(error.code, error.message); }
+void raise(const error_text& error) {
+    throw lf_exception(error.code, error.message);
+}
 
 }  // namespace tallix

@@ -13,14 +13,19 @@ namespace tallix {
 
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_separator(char c) { return c == ',' || c == '\''; }
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool is_separator(char c) {
+    return c == ',' || c == '\'';
+}
 
 // Reads a signed decimal integer as strtol would (blanks, sign, digits),
 // saturating far beyond the 32-bit range so that huge exponents still fail
 // the range check instead of wrapping.
 int64_t read_exponent(const char* p) {
-    while (*p == ' ' || *p == '\t') ++p;
+    while (*p == ' ' || *p == '\t')
+        ++p;
     int sign = 1;
     if (*p == '-' || *p == '+') {
         if (*p == '-') sign = -1;
@@ -33,7 +38,9 @@ int64_t read_exponent(const char* p) {
     return sign * value;
 }
 
-int64_t ceil_div9(int64_t n) { return n >= 0 ? (n + 8) / 9 : -((-n) / 9); }
+int64_t ceil_div9(int64_t n) {
+    return n >= 0 ? (n + 8) / 9 : -((-n) / 9);
+}
 
 }  // namespace
 
@@ -48,7 +55,8 @@ void lf::parse(const char* text) {
     } else if (*p == '+') {
         ++p;
     }
-    while (*p == '0' || is_separator(*p)) ++p;
+    while (*p == '0' || is_separator(*p))
+        ++p;
 
     int64_t n = 0;
     const char* first;
@@ -71,7 +79,8 @@ void lf::parse(const char* text) {
     } else {
         return;
     }
-    while (is_digit(*q)) ++q;
+    while (is_digit(*q))
+        ++q;
     if (*q == 'e' || *q == 'E') {
         n += read_exponent(q + 1);
         if (n > std::numeric_limits<int32_t>::max() || n < std::numeric_limits<int32_t>::min())
@@ -97,7 +106,8 @@ void lf::parse(const char* text) {
     }
     if (*c != '\0' && *c != 'e' && *c != 'E') return;
     if (position > 0) {
-        for (; position < LIMB_DIGITS; ++position) limb *= 10;
+        for (; position < LIMB_DIGITS; ++position)
+            limb *= 10;
         buffer[index++] = limb;
     }
     normalize(sign, limb_exp, buffer.data(), static_cast<int64_t>(index));
@@ -128,7 +138,8 @@ char* lf::format(char* out) const {
         s.resize(prec_digits);
         if (up) {
             int k = prec_digits - 1;
-            while (k >= 0 && s[k] == '9') s[k--] = '0';
+            while (k >= 0 && s[k] == '9')
+                s[k--] = '0';
             if (k >= 0) {
                 ++s[k];
             } else {
@@ -154,7 +165,8 @@ char* lf::format(char* out) const {
     } else if (e <= 0) {
         *w++ = '0';
         *w++ = '.';
-        for (int64_t k = 0; k < -e; ++k) *w++ = '0';
+        for (int64_t k = 0; k < -e; ++k)
+            *w++ = '0';
         std::memcpy(w, s.data(), m);
         w += m;
         *w = '\0';

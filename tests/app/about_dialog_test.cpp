@@ -14,6 +14,7 @@ class AboutDialogTest : public QObject {
   private slots:
     void showsVersionAndIcon();
     void itsOneButtonCloses();
+    void wideEnoughForItsTitle();
 };
 
 void AboutDialogTest::showsVersionAndIcon() {
@@ -33,6 +34,19 @@ void AboutDialogTest::itsOneButtonCloses() {
     QTest::mouseClick(buttons.first(), Qt::LeftButton);
     QVERIFY(!d.isVisible());
     QCOMPARE(d.result(), int(QDialog::Accepted));
+}
+
+// The title bar holds the title in bold beside an icon and up to three buttons, which take
+// some 100 pixels in common themes (openbox cut "Tallixについて" short at 181 pixels).
+void AboutDialogTest::wideEnoughForItsTitle() {
+    AboutDialog d;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    QFont bold = QApplication::font("QMdiSubWindowTitleBar");
+    bold.setBold(true);
+    const int title = QFontMetrics(bold).horizontalAdvance(d.windowTitle());
+    QVERIFY2(d.width() >= title + 100, qPrintable(QString("%1 for %2").arg(d.width()).arg(title)));
+    QVERIFY(!(d.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
 }
 
 QTEST_MAIN(AboutDialogTest)

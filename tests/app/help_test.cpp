@@ -2,11 +2,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
 #include "app/help.h"
+#include "app/help_window.h"
 
 using namespace tallix;
 
@@ -21,7 +24,7 @@ void writeFile(const QString& path, const QByteArray& content) {
 
 // An opener that records its arguments, one per line, and exits with the given status.
 void writeOpener(const QString& dir, const QString& record, int status) {
-    const QString script = QDir(dir).filePath(help_opener());
+    const QString script = QDir(dir).filePath(helpOpener());
     writeFile(script, QString("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '%1'; done\n"
                               "exit %2\n")
                           .arg(record)
@@ -49,14 +52,16 @@ class HelpTest : public QObject {
     void nothingFound();
     void opensThePageInAFolderWithBlanks();
     void missingPageWarnsWithoutStartingTheOpener();
-    void openerReportingFailureWarns();
-    void openerThatCannotStartWarns();
+    void openerReportingFailureShowsThePageHere();
+    void openerThatCannotStartShowsThePageHere();
+    void ownWindowFollowsLinksWithinThePage();
 
   private:
     void runHelp(const QString& exeDir);
     QTemporaryDir* root = nullptr;
     QString openerDir, record;
     QStringList warnings;
+    QStringList shownHere;  // pages the program had to show itself
     QByteArray savedPath;
 };
 
@@ -71,6 +76,7 @@ void HelpTest::init() {
     savedPath = qgetenv("PATH");
     qputenv("PATH", openerDir.toUtf8() + ":" + savedPath);
     warnings.clear();
+    shownHere.clear();
 }
 
 void HelpTest::cleanup() {
@@ -80,7 +86,10 @@ void HelpTest::cleanup() {
 
 void HelpTest::runHelp(const QString& exeDir) {
     QObject context;
-    open_help(exeDir, &context, [this](const QString& text) { warnings << text; });
+    HelpFallbacks fallbacks;
+    fallbacks.warn = [this](const QString& text) { warnings << text; };
+    fallbacks.showPage = [this](const QString& path) { shownHere << path; };
+    openHelp(exeDir, &context, fallbacks);
     // The opener's verdict comes back asynchronously; wait until it has been heard or the
     // process has gone.
     QTRY_VERIFY_WITH_TIMEOUT(context.findChildren<QObject*>().isEmpty(), 10000);
@@ -91,29 +100,29 @@ void HelpTest::pageBesideTheExecutableComesFirst() {
     const QString bin = root->filePath("prefix/bin");
     writeFile(bin + "/index.htm", "beside");
     writeFile(root->filePath("prefix/share/tallix/index.htm"), "installed");
-    QCOMPARE(find_help_file(bin), QDir(bin).filePath("index.htm"));
-    QCOMPARE(help_locations(bin).first(), QDir(bin).filePath("index.htm"));
+    QCOMPARE(findHelpFile(bin), QDir(bin).filePath("index.htm"));
+    QCOMPARE(helpLocations(bin).first(), QDir(bin).filePath("index.htm"));
 }
 
 void HelpTest::installedPageIsTheFallback() {
     const QString bin = root->filePath("prefix/bin");
     QDir().mkpath(bin);
     writeFile(root->filePath("prefix/share/tallix/index.htm"), "installed");
-    QCOMPARE(find_help_file(bin), root->filePath("prefix/share/tallix/index.htm"));
+    QCOMPARE(findHelpFile(bin), root->filePath("prefix/share/tallix/index.htm"));
 }
 
 void HelpTest::dataFolderPageIsFound() {
     const QString bin = root->filePath("elsewhere/bin");
     QDir().mkpath(bin);
     writeFile(root->filePath("data dirs/tallix/index.htm"), "data");
-    QCOMPARE(find_help_file(bin), root->filePath("data dirs/tallix/index.htm"));
+    QCOMPARE(findHelpFile(bin), root->filePath("data dirs/tallix/index.htm"));
 }
 
 void HelpTest::nothingFound() {
     const QString bin = root->filePath("prefix/bin");
     QDir().mkpath(bin);
     QDir().mkpath(bin + "/index.htm/");  // a folder of that name is no page
-    QCOMPARE(find_help_file(bin), QString());
+    QCOMPARE(findHelpFile(bin), QString());
 }
 
 void HelpTest::opensThePageInAFolderWithBlanks() {
@@ -123,6 +132,7 @@ void HelpTest::opensThePageInAFolderWithBlanks() {
     runHelp(bin);
     QCOMPARE(recordedLines(record), QStringList{QDir(bin).filePath("index.htm")});
     QCOMPARE(warnings, QStringList());
+    QCOMPARE(shownHere, QStringList());
 }
 
 void HelpTest::missingPageWarnsWithoutStartingTheOpener() {
@@ -130,25 +140,44 @@ void HelpTest::missingPageWarnsWithoutStartingTheOpener() {
     const QString bin = root->filePath("prefix/bin");
     QDir().mkpath(bin);
     runHelp(bin);
-    QCOMPARE(warnings, QStringList{help_missing_message()});
+    QCOMPARE(warnings, QStringList{helpMissingMessage()});
     QVERIFY(!QFile::exists(record));
 }
 
-void HelpTest::openerReportingFailureWarns() {
+void HelpTest::openerReportingFailureShowsThePageHere() {
     writeOpener(openerDir, record, 3);
     const QString bin = root->filePath("prefix/bin");
     writeFile(bin + "/index.htm", "<html></html>");
     runHelp(bin);
     QCOMPARE(recordedLines(record).size(), 1);
-    QCOMPARE(warnings, QStringList{help_missing_message()});
+    QCOMPARE(warnings, QStringList());
+    QCOMPARE(shownHere, QStringList{QDir(bin).filePath("index.htm")});
 }
 
-void HelpTest::openerThatCannotStartWarns() {
+void HelpTest::openerThatCannotStartShowsThePageHere() {
     qputenv("PATH", root->filePath("empty").toUtf8());
     const QString bin = root->filePath("prefix/bin");
     writeFile(bin + "/index.htm", "<html></html>");
     runHelp(bin);
-    QCOMPARE(warnings, QStringList{help_missing_message()});
+    QCOMPARE(warnings, QStringList());
+    QCOMPARE(shownHere, QStringList{QDir(bin).filePath("index.htm")});
+}
+
+void HelpTest::ownWindowFollowsLinksWithinThePage() {
+    HelpWindow window;
+    window.showPage(TALLIX_HELP_PAGE);
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(!window.browser()->documentTitle().isEmpty());
+    QCOMPARE(window.windowTitle(), window.browser()->documentTitle());
+    QTextBrowser* page = window.browser();
+    QVERIFY(page->toPlainText().contains(QStringLiteral("数式電卓")));
+    QCOMPARE(page->verticalScrollBar()->value(), 0);
+    // The first link of the contents, followed as the keyboard follows it.
+    page->setFocus();
+    QTest::keyClick(page, Qt::Key_Tab);
+    QTest::keyClick(page, Qt::Key_Return);
+    QTRY_VERIFY(page->verticalScrollBar()->value() > 0);
+    QVERIFY(page->toPlainText().contains(QStringLiteral("数式電卓")));
 }
 
 QTEST_MAIN(HelpTest)

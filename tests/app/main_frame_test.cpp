@@ -1,12 +1,15 @@
 // The window: the tray, the edit commands' enabling, closing
 // without a tray, the rectangle it opens at and stores, the precision it applies.
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <QTimer>
 
 #include "app/calc_app.h"
 #include "app/calc_view.h"
@@ -38,6 +41,7 @@ class MainFrameTest : public QObject {
     void titleAndTopmost();
     void trayMenu();
     void editCommandsFollowTheConsole();
+    void consoleMenuIsTheEditMenu();
     void closeMinimisesWithoutTray();
     void opensAtTheStoredRectangle();
     void storesTheRestoredRectangleWhenDestroyed();
@@ -104,6 +108,36 @@ void MainFrameTest::editCommandsFollowTheConsole() {
     QGuiApplication::clipboard()->setText("3*3\n");
     paste->trigger();
     QCOMPARE(frame.view()->toPlainText(), QString("2+2\n4\n3*3\n9\n"));
+}
+
+void MainFrameTest::consoleMenuIsTheEditMenu() {
+    test::TempSettings settings;
+    MainFrame frame(settings.get());
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QTest::keyClicks(frame.view(), "2+2");
+    QGuiApplication::clipboard()->setText("3*3\n");
+    QAction* paste = actionNamed(frame, "貼り付け(&P)");
+    QMenu* edit = nullptr;
+    for (QAction* title : frame.menuBar()->actions()) {
+        if (title->menu()->actions().contains(paste)) edit = title->menu();
+    }
+    QVERIFY(edit);
+    QList<QAction*> offered;
+    QTimer::singleShot(0, [&] {
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(popup);
+        offered = popup->actions();
+        if (offered.contains(paste)) paste->trigger();
+        popup->close();
+    });
+    QWidget* area = frame.view()->viewport();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            area->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(area, &event);
+    QTRY_VERIFY(!offered.isEmpty());
+    QCOMPARE(offered, edit->actions());
+    QCOMPARE(frame.view()->toPlainText(), QString("2+23*3\n71\n"));
 }
 
 void MainFrameTest::closeMinimisesWithoutTray() {

@@ -1,0 +1,106 @@
+#include "app/font_dialog.h"
+
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QStyle>
+#include <algorithm>
+#include <cstdlib>
+
+namespace tallix {
+
+namespace {
+
+// The style entry of `family` closest to the weight and slant asked for; the slant must match
+// where the face has one.
+QString matchingStyle(const QString& family, int weight, bool italic) {
+    QString best;
+    int bestScore = 0;
+    for (const QString& style : QFontDatabase::styles(family)) {
+        // QFontDatabase::italic() does not count an oblique face as slanted.
+        const QFont face = QFontDatabase::font(family, style, 12);
+        const int score = std::abs(face.weight() - weight) + (face.italic() == italic ? 0 : 10000);
+        if (best.isEmpty() || score < bestScore) {
+            best = style;
+            bestScore = score;
+        }
+    }
+    return best;
+}
+
+bool sameFace(const QFont& a, const QFont& b) {
+    return a.families().value(0) == b.families().value(0);
+}
+
+bool sameStyle(const QFont& a, const QFont& b) {
+    return a.weight() == b.weight() && a.italic() == b.italic();
+}
+
+bool sameSize(const QFont& a, const QFont& b) {
+    return QFontInfo(a).pixelSize() == QFontInfo(b).pixelSize();
+}
+
+// The font dialog offers no effects: a console font has no underline, strike-out or colour.
+void hideEffects(QFontDialog& dialog) {
+    for (QGroupBox* group : dialog.findChildren<QGroupBox*>()) {
+        if (!group->findChildren<QCheckBox*>().isEmpty()) group->hide();
+    }
+}
+
+}  // namespace
+
+QFont fontForDialog(const QFont& font) {
+    const QFontInfo actual(font);
+    QFont listed = font;
+    listed.setFamilies({actual.family()});
+    const QString style = matchingStyle(actual.family(), font.weight(), font.italic());
+    if (!style.isEmpty()) listed.setStyleName(style);
+    return listed;
+}
+
+LogFont applyChoice(const LogFont& current, const QFont& opened, const QFont& chosen) {
+    if (!sameFace(opened, chosen)) return fromQFont(chosen);
+    LogFont record = current;
+    if (!sameStyle(opened, chosen)) {
+        record.weight = chosen.weight();
+        record.italic = chosen.italic() ? 1 : 0;
+    }
+    if (!sameSize(opened, chosen)) record.height = -QFontInfo(chosen).pixelSize();
+    return record;
+}
+
+void keepSampleReadable(QFontDialog& dialog) {
+    // The sample lies in the group the effects shared rows with; it takes whatever height
+    // those rows have, which is next to none once the effects are hidden.
+    QLineEdit* sample = nullptr;
+    for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
+        if (qobject_cast<QGroupBox*>(edit->parentWidget())) sample = edit;
+    }
+    if (sample == nullptr) return;
+    auto fit = [sample](const QFont& font) {
+        const int frame = 2 * sample->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8;
+        sample->setMinimumHeight(std::min(QFontMetrics(font).height() + frame, 240));
+    };
+    QObject::connect(&dialog, &QFontDialog::currentFontChanged, sample, fit);
+    fit(sample->font());
+}
+
+std::optional<LogFont> chooseFontRecord(QWidget* parent, const LogFont& current) {
+    QFontDialog dialog(parent);
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    dialog.setWindowModality(Qt::WindowModal);  // the tray menu stays usable
+    hideEffects(dialog);
+    keepSampleReadable(dialog);
+    dialog.setCurrentFont(fontForDialog(toQFont(current)));
+    // Compared with what the dialog itself makes of the record, not with the record's font:
+    // the dialog counts sizes in whole points.
+    const QFont opened = dialog.currentFont();
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return applyChoice(current, opened, dialog.selectedFont());
+}
+
+}  // namespace tallix
