@@ -6,6 +6,7 @@
 #include "engine/number/kernels.h"
 #include "engine/number/limbs.h"
 #include "engine/number/precision.h"
+#include "engine/number/product.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
@@ -35,24 +36,54 @@ void add_rows_portable(uint64_t* columns, const int32_t* e, int k, const int32_t
 }
 
 #ifdef TALLIX_HAVE_AVX2_KERNEL
+// Rows are added four at a time, so that each column is loaded and stored
+// once per four rows. The divisor is widened to 64-bit lanes with zeros
+// around it, so every row reads whole vectors; missing rows multiply by 0.
+// Columns up to k + n + 6 are written: subtract_product leaves room.
+constexpr int rows_at_once = 4;
+constexpr int column_room = 8;
+
+thread_local std::vector<uint64_t> widened_divisor;
+
+__attribute__((target("avx2"))) void widen(uint64_t* wide, const int32_t* v, int n) {
+    int j = 0;
+    for (; j + 4 <= n; j += 4) {
+        __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + j));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(wide + j), _mm256_cvtepu32_epi64(four));
+    }
+    for (; j < n; ++j)
+        wide[j] = static_cast<uint32_t>(v[j]);
+}
+
+__attribute__((target("avx2"))) inline __m256i row_term(__m256i m, const uint64_t* wide) {
+    return _mm256_mul_epu32(m, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(wide)));
+}
+
+__attribute__((target("avx2"))) inline __m256i multiplier(const int32_t* e, int k, int r) {
+    return _mm256_set1_epi64x(r < k ? static_cast<uint32_t>(e[r]) : 0);
+}
+
 __attribute__((target("avx2"))) void add_rows_avx2(uint64_t* columns, const int32_t* e, int k,
                                                    const int32_t* v, int n) {
-    for (int r = 0; r < k; ++r) {
-        __m256i m = _mm256_set1_epi64x(static_cast<uint32_t>(e[r]));
-        uint64_t* row = columns + r + 1;
-        int j = 0;
-        for (; j + 4 <= n; j += 4) {
-            __m256i vj =
-                _mm256_cvtepu32_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(v + j)));
-            __m256i* out = reinterpret_cast<__m256i*>(row + j);
-            _mm256_storeu_si256(out,
-                                _mm256_add_epi64(_mm256_loadu_si256(out), _mm256_mul_epu32(m, vj)));
+    constexpr int rows = rows_at_once;
+    widened_divisor.assign(static_cast<size_t>(n) + 3 * rows, 0);
+    widen(widened_divisor.data() + rows, v, n);
+    const uint64_t* wide = widened_divisor.data() + rows;
+    for (int r = 0; r < k; r += rows) {
+        const __m256i m0 = multiplier(e, k, r), m1 = multiplier(e, k, r + 1),
+                      m2 = multiplier(e, k, r + 2), m3 = multiplier(e, k, r + 3);
+        uint64_t* out = columns + r + 1;
+        for (int t = 0; t < n + rows - 1; t += 4) {
+            __m256i* column = reinterpret_cast<__m256i*>(out + t);
+            __m256i sum = _mm256_add_epi64(row_term(m0, wide + t), row_term(m1, wide + t - 1));
+            sum = _mm256_add_epi64(sum, row_term(m2, wide + t - 2));
+            sum = _mm256_add_epi64(sum, row_term(m3, wide + t - 3));
+            _mm256_storeu_si256(column, _mm256_add_epi64(_mm256_loadu_si256(column), sum));
         }
-        for (; j < n; ++j)
-            row[j] +=
-                static_cast<uint64_t>(static_cast<uint32_t>(e[r])) * static_cast<uint32_t>(v[j]);
     }
 }
+#else
+constexpr int column_room = 0;
 #endif
 
 // u (n + k limbs) -= e (k limbs) × v (n limbs). Returns 1 when the result is
@@ -61,7 +92,7 @@ __attribute__((target("avx2"))) void add_rows_avx2(uint64_t* columns, const int3
 // limb to limb is a borrow of 0 or 1.
 int32_t subtract_product(int32_t* u, const int32_t* e, int k, const int32_t* v, int n) {
     const int w = n + k;
-    block_columns.assign(static_cast<size_t>(w), 0);
+    block_columns.assign(static_cast<size_t>(w) + column_room, 0);
     uint64_t* columns = block_columns.data();
 #ifdef TALLIX_HAVE_AVX2_KERNEL
     if (avx2_kernels())
@@ -99,20 +130,68 @@ bool less_than(const int32_t* x, const int32_t* y, int n) {
     return false;
 }
 
-// k quotient limbs at once, by long division in base 10^(9k): the estimate
-// from the window's first 2k limbs and the divisor's first k is never too
-// small and at most two too large, because the divisor is normalised.
-void divide_block(int32_t* q, int32_t* u, const int32_t* v, int n, int k) {
-    block_quotient.resize(static_cast<size_t>(k));
-    int32_t* estimate = block_quotient.data();
-    if (less_than(u, v, k)) {
-        block_window.assign(u, u + 2 * k);
-        for (int j = 0; j < k; ++j)
-            estimate[j] = div_step(block_window.data() + j, v, k);
-    } else {
-        std::fill_n(estimate, k, LIMB_BASE - 1);
+// The quotient of the window's first 2k limbs by the divisor's first k, by
+// single-limb steps.
+void estimate_by_steps(int32_t* estimate, const int32_t* u, const int32_t* v, int k) {
+    block_window.assign(u, u + 2 * k);
+    for (int j = 0; j < k; ++j)
+        estimate[j] = div_step(block_window.data() + j, v, k);
+}
+
+// Y = floor(B^(2k + 1) / V), k = division_block, B = 10^9, V the divisor's
+// first k limbs: k + 2 limbs, the first at most 2 since V >= B^k / 2.
+struct block_reciprocal {
+    int32_t limbs[division_block + 2];
+};
+
+block_reciprocal reciprocal_of(const int32_t* v) {
+    constexpr int k = division_block;
+    int32_t window[2 * k + 2] = {1};
+    block_reciprocal y;
+    divide_limbs_by_steps(y.limbs, window, v, k, k + 2);
+    return y;
+}
+
+thread_local std::vector<int32_t> estimate_product;
+
+// The same estimate as estimate_by_steps or one below, from a product instead
+// of k division steps. With X = U / V (U the window's first 2k limbs, V the
+// divisor's first k), T the window's first k + 1 limbs (T B^(k-1) <= U <
+// (T + 1) B^(k-1)) and Y as above (B^(2k+1) / V - 1 < Y <= B^(2k+1) / V),
+// T Y / B^(k+2) <= X, and it exceeds X - B^(k-1) / V - U / B^(2k+1) > X - 3 /
+// B. So its floor is floor(X) unless X lies within 3 / B above an integer.
+void estimate_by_reciprocal(int32_t* estimate, const int32_t* u, const block_reciprocal& y) {
+    constexpr int k = division_block;
+    estimate_product.resize(2 * k + 3);
+    int32_t* z = estimate_product.data();
+    if (!multiply_limbs_leading(z, k + 1, u, k + 1, y.limbs, k + 2))
+        multiply_limbs(z, u, k + 1, y.limbs, k + 2);
+    // The first limb is 0: the estimate is below X < B^k.
+    std::copy(z + 1, z + k + 1, estimate);
+}
+
+// The block's limbs start at or below their true value when estimated from
+// the reciprocal, at or above it otherwise.
+void raise_estimate(int32_t* estimate, int32_t* u, const int32_t* v, int n, int k) {
+    auto below_divisor = [&] {
+        return std::all_of(u, u + k, [](int32_t limb) { return limb == 0; }) &&
+               less_than(u + k, v, n);
+    };
+    while (!below_divisor()) {
+        int32_t borrow = subtract_limbs(u + k, v, n);
+        for (int j = k - 1; borrow && j >= 0; --j) {
+            borrow = u[j] == 0;
+            u[j] = borrow ? LIMB_BASE - 1 : u[j] - 1;
+        }
+        int j = k - 1;
+        while (estimate[j] == LIMB_BASE - 1)
+            estimate[j--] = 0;
+        ++estimate[j];
     }
-    int32_t negative = subtract_product(u, estimate, k, v, n);
+}
+
+void lower_estimate(int32_t* estimate, int32_t* u, const int32_t* v, int n, int k) {
+    int32_t negative = 1;
     while (negative) {
         int32_t carry = add_limbs(u + k, v, n);
         for (int j = k - 1; carry && j >= 0; --j) {
@@ -125,7 +204,33 @@ void divide_block(int32_t* q, int32_t* u, const int32_t* v, int n, int k) {
             estimate[j--] = LIMB_BASE - 1;
         --estimate[j];
     }
+}
+
+// k quotient limbs at once, by long division in base 10^(9k): the estimate
+// from the window's first 2k limbs and the divisor's first k is never too
+// small and at most two too large, because the divisor is normalised; the one
+// from a reciprocal is at most one below it. A reciprocal, when given, must
+// be that of v's first division_block limbs.
+void divide_block(int32_t* q, int32_t* u, const int32_t* v, int n, int k,
+                  const block_reciprocal* reciprocal) {
+    block_quotient.resize(static_cast<size_t>(k));
+    int32_t* estimate = block_quotient.data();
+    const bool head_below = less_than(u, v, k);
+    const bool from_reciprocal = head_below && reciprocal != nullptr && k == division_block;
+    if (from_reciprocal)
+        estimate_by_reciprocal(estimate, u, *reciprocal);
+    else if (head_below)
+        estimate_by_steps(estimate, u, v, k);
+    else
+        std::fill_n(estimate, k, LIMB_BASE - 1);
+    if (subtract_product(u, estimate, k, v, n)) lower_estimate(estimate, u, v, n, k);
+    if (from_reciprocal) raise_estimate(estimate, u, v, n, k);
     std::copy(estimate, estimate + k, q);
+}
+
+// Computing the reciprocal costs about one block's estimate by steps.
+bool reciprocal_pays(int count) {
+    return count >= 2 * division_block;
 }
 
 thread_local std::vector<int32_t> leading_window, leading_quotient;
@@ -166,8 +271,12 @@ void divide_limbs_by_steps(int32_t* q, int32_t* u, const int32_t* v, int n, int 
 void divide_limbs(int32_t* q, int32_t* u, const int32_t* v, int n, int count) {
     if (n == 1) return divide_by_limb(q, u, v[0], count);
     if (n < shortest_for_blocks) return divide_limbs_by_steps(q, u, v, n, count);
+    block_reciprocal y;
+    const bool use_reciprocal = reciprocal_pays(count);
+    if (use_reciprocal) y = reciprocal_of(v);
     for (int i = 0; i < count; i += division_block) {
-        divide_block(q + i, u + i, v, n, std::min(division_block, count - i));
+        divide_block(q + i, u + i, v, n, std::min(division_block, count - i),
+                     use_reciprocal ? &y : nullptr);
     }
 }
 
@@ -189,13 +298,16 @@ bool divide_limbs_leading(int32_t* q, const int32_t* u, const int32_t* v, int n,
     std::copy(u, u + n + count, leading_window.begin());
     leading_quotient.resize(static_cast<size_t>(limbs));
     int32_t* window = leading_window.data();
+    block_reciprocal y;
+    const bool use_reciprocal = reciprocal_pays(limbs);
+    if (use_reciprocal) y = reciprocal_of(v);
     for (int i = 0; i < limbs; i += division_block) {
         const int used = std::min(n, reach - i);
         // Shortening the divisor may make it equal to the window's head,
         // where a block's quotient would not fit its limbs.
         if (used < n && !less_than(window + i, v, used)) return false;
         divide_block(leading_quotient.data() + i, window + i, v, used,
-                     std::min(division_block, limbs - i));
+                     std::min(division_block, limbs - i), use_reciprocal ? &y : nullptr);
     }
     const int32_t guard = leading_quotient[static_cast<size_t>(count)];
     if (guard == 0 || guard == LIMB_BASE - 1) return false;

@@ -282,3 +282,29 @@ TEST_P(KernelChoices, BlockAndLeadingDivisionEqualStepByStepDivision) {
     // of 0 or 999999999 leaves it undecided.
     EXPECT_GT(leading_taken, 150);
 }
+
+// Exact multiples of a divisor whose limbs past the first block are zero
+// make every block estimate a whole number, which is where an estimate from
+// a reciprocal falls one short; the quotient is known, the remainder zero.
+TEST_P(KernelChoices, ExactMultiplesDivideExactly) {
+    std::mt19937 random(77);
+    for (size_t n : {32, 33, 48, 226}) {
+        for (size_t count : {32, 40, 227}) {
+            limbs_t v = normalised_divisor(random, n);
+            std::fill(v.begin() + division_block, v.end(), 0);
+            limbs_t expected_q = random_limbs(random, count);
+            limbs_t u = rows_product(expected_q, v);
+            SCOPED_TRACE(::testing::Message() << n << " limbs, " << count);
+
+            limbs_t q(count, -1);
+            if (divide_limbs_leading(q.data(), u.data(), v.data(), static_cast<int>(n),
+                                     static_cast<int>(count - 1))) {
+                EXPECT_TRUE(std::equal(q.begin(), q.end() - 1, expected_q.begin()));
+            }
+            divide_limbs(q.data(), u.data(), v.data(), static_cast<int>(n),
+                         static_cast<int>(count));
+            EXPECT_EQ(q, expected_q);
+            EXPECT_TRUE(std::all_of(u.begin(), u.end(), [](int32_t limb) { return limb == 0; }));
+        }
+    }
+}
