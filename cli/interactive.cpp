@@ -5,9 +5,13 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <climits>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "cli/termination.h"
@@ -44,17 +48,49 @@ class interrupt_handler {
     struct sigaction previous_ {};
 };
 
+bool was_interrupted() {
+    return interrupted != 0;
+}
+
+// One byte from the terminal; false at the end of input, or once Ctrl+C or a
+// termination signal has come, before the wait or during it.
+bool read_byte(char& byte) {
+    for (;;) {
+        if (!wait_for_input(STDIN_FILENO, was_interrupted)) return false;
+        ssize_t n = ::read(STDIN_FILENO, &byte, 1);
+        if (n == 1) return true;
+        if (n == 0 || errno != EINTR) return false;
+    }
+}
+
+// The line editor's own key reader looks for signals and then reads: a
+// Ctrl+C between the two went unseen, and the editor waited for a key with
+// the terminal left in line mode. This one looks with the signals held back
+// and lets them in only while it waits.
+int read_key(FILE*) {
+    char bytes[MB_LEN_MAX];
+    size_t count = 0;
+    for (;;) {
+        if (!read_byte(bytes[count])) return -1;
+        ++count;
+        std::mbstate_t state{};
+        wchar_t key = 0;
+        const size_t used = std::mbrtowc(&key, bytes, count, &state);
+        if (used == static_cast<size_t>(-2) && count < sizeof bytes) continue;
+        if (used <= count) return static_cast<int>(key);
+        count = 0;  // not a character in this locale: dropped, as the editor does
+    }
+}
+
 // Without the line editor, lines are read as typed, with no history.
 char* read_plain_line(const char*) {
-    char* line = nullptr;
-    size_t capacity = 0;
-    ssize_t n = getline(&line, &capacity, stdin);
-    if (n < 0) {
-        std::free(line);
-        return nullptr;
+    std::string line;
+    char byte = 0;
+    while (read_byte(byte)) {
+        if (byte == '\n') return ::strdup(line.c_str());
+        line += byte;
     }
-    if (n > 0 && line[n - 1] == '\n') line[n - 1] = '\0';
-    return line;
+    return line.empty() ? nullptr : ::strdup(line.c_str());
 }
 int keep_no_history(const char*) {
     return 0;
@@ -77,7 +113,10 @@ struct line_editor {
         auto* add = reinterpret_cast<decltype(add_to_history)>(dlsym(library, "add_history"));
         auto* start = reinterpret_cast<decltype(start_history)>(dlsym(library, "using_history"));
         auto* end = reinterpret_cast<decltype(end_history)>(dlsym(library, "clear_history"));
-        if (read && add && start && end) {
+        auto* key_reader =
+            static_cast<decltype(&::rl_getc_function)>(dlsym(library, "rl_getc_function"));
+        if (read && add && start && end && key_reader) {
+            *key_reader = read_key;
             read_line = read;
             add_to_history = add;
             start_history = start;

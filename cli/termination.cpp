@@ -55,14 +55,14 @@ int pending_termination_signal() {
     return pending_signal.load();
 }
 
-bool wait_for_input(int fd) {
+bool wait_for_input(int fd, bool (*given_up)()) {
     const sigset_t all = termination_set();
     sigset_t open_mask;
     // Blocked between the check and the wait, a signal cannot slip in
     // unseen; ppoll lets it in only while it waits.
     ::pthread_sigmask(SIG_BLOCK, &all, &open_mask);
     bool ready = false;
-    while (pending_signal.load() == 0) {
+    while (pending_signal.load() == 0 && !(given_up && given_up())) {
         pollfd p{fd, POLLIN, 0};
         if (::ppoll(&p, 1, nullptr, &open_mask) >= 0 || errno != EINTR) {
             ready = true;

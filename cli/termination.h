@@ -15,8 +15,9 @@ void catch_termination_signals();
 int pending_termination_signal();
 
 // Waits until fd can be read; false, without waiting further, once a
-// termination signal has come (also one that comes during the wait).
-bool wait_for_input(int fd);
+// termination signal has come (also one that comes during the wait), or once
+// `given_up` says so: a handler of one of those signals may set what it reads.
+bool wait_for_input(int fd, bool (*given_up)() = nullptr);
 
 // Ends the process by sig with its default action.
 [[noreturn]] void end_by_signal(int sig);
