@@ -77,9 +77,12 @@ class Desktop:
 
     def start_server(self):
         read_end, write_end = os.pipe()
+        # -noreset: by default the server resets when its last client leaves, and a program
+        # that connects during the reset is refused (a launch right after another one's exit).
         server = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten",
-             "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+             "tcp", "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
         os.close(write_end)
         self.processes.append(server)
         # The server writes the number and then a newline: read both, or its second write fails.
