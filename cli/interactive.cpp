@@ -136,13 +136,15 @@ void run_interactive(session& calc, output& out) {
     interrupt_handler handler;
     long number = 0;
     while (pending_termination_signal() == 0 && out.error() == 0) {
-        interrupted = 0;
+        // A Ctrl+C is cleared only where it is acted on: one that comes after a result is
+        // written and before the next read is a Ctrl+C at an empty line, and starts a new one.
         char* line = editor.read_line("");
         if (pending_termination_signal() != 0) {
             std::free(line);
             break;
         }
         if (interrupted) {
+            interrupted = 0;
             // The typed text is dropped; a fresh line starts below it.
             std::free(line);
             out.write("\n");
@@ -155,7 +157,10 @@ void run_interactive(session& calc, output& out) {
         calc.evaluate(line, "line " + std::to_string(number));
         // The terminal echoed ^C where the result goes; the error line,
         // still in the stdio buffer, is to overwrite it.
-        if (interrupted) (void)!::write(STDOUT_FILENO, "\r", 1);
+        if (interrupted) {
+            interrupted = 0;
+            (void)!::write(STDOUT_FILENO, "\r", 1);
+        }
         out.flush();
         std::free(line);
     }

@@ -181,9 +181,10 @@ TEST(InteractiveTest, CtrlCStopsTheLineOrDropsTheTypedTextAndTheSessionGoesOn) {
 
 // A Ctrl+C that came after the editor had echoed a key but before it read
 // the next one went unseen: the editor went on waiting with the typed line
-// dropped from view. The gap is a few instructions wide, so a tracer holds
-// the program for a moment after each write it makes, the echo included.
-TEST(InteractiveTest, CtrlCJustAfterAnEchoIsNotMissed) {
+// dropped from view; so did one right after a result. The gaps are a few
+// instructions wide, so a tracer holds the program for a moment after each
+// write it makes, the echo and the result included.
+TEST(InteractiveTest, CtrlCJustAfterAnEchoOrAResultIsNotMissed) {
     terminal_session term("15", {"strace", "-o", "/dev/null", "-e", "trace=write", "-e",
                                  "inject=write:delay_exit=100000"});
     ASSERT_TRUE(term.started());
@@ -194,6 +195,12 @@ TEST(InteractiveTest, CtrlCJustAfterAnEchoIsNotMissed) {
         term.type("\x03");
         ASSERT_TRUE(term.wait_for("7\r\n", round)) << "round " << round << ":\n" << term.screen();
     }
+    // The same just after a result is written: a Ctrl+C at an empty line starts a new one.
+    ASSERT_TRUE(term.wait_until_reading());
+    term.type("1+1\r");
+    ASSERT_TRUE(term.wait_for("\n2\r\n")) << term.screen();
+    term.type("\x03");
+    ASSERT_TRUE(term.wait_for("^C\r\n")) << term.screen();
     ASSERT_TRUE(term.wait_until_reading());
     term.type("\x04");
     EXPECT_EQ(term.exit_status(), 0) << term.screen();
