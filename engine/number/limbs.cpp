@@ -26,14 +26,22 @@ int32_t subtract_limbs(int32_t* r, const int32_t* s, int n) {
 
 int32_t addmul_limbs(int32_t* r, const int32_t* s, int n, int32_t m) {
     if (m == 0) return 0;
+    // As in submul_limbs, each product splits into limbs on its own, and what
+    // passes from limb to limb is the high part of the product to the right,
+    // known in advance, and a carry of 0 to 2.
+    uint64_t high_right = 0;
     uint64_t carry = 0;
     for (int i = n - 1; i >= 0; --i) {
-        uint64_t t = static_cast<uint64_t>(s[i]) * static_cast<uint64_t>(m) +
-                     static_cast<uint64_t>(r[i]) + carry;
-        carry = t / LIMB_BASE;
-        r[i] = static_cast<int32_t>(t - carry * LIMB_BASE);
+        uint64_t p = static_cast<uint64_t>(s[i]) * static_cast<uint32_t>(m);
+        uint64_t high = p / LIMB_BASE;
+        uint64_t low = p - high * LIMB_BASE;
+        // The high part is at most 10^9 - 2, so x < 3 × 10^9.
+        uint64_t x = static_cast<uint64_t>(r[i]) + low + high_right + carry;
+        carry = (x >= uint64_t{LIMB_BASE}) + (x >= 2 * uint64_t{LIMB_BASE});
+        r[i] = static_cast<int32_t>(x - carry * LIMB_BASE);
+        high_right = high;
     }
-    return static_cast<int32_t>(carry);
+    return static_cast<int32_t>(high_right + carry);
 }
 
 int32_t submul_limbs(int32_t* r, const int32_t* s, int n, int32_t m) {

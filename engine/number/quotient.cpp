@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/number/column_subtract.h"
 #include "engine/number/kernels.h"
 #include "engine/number/limbs.h"
 #include "engine/number/precision.h"
@@ -88,39 +89,19 @@ constexpr int column_room = 0;
 
 // u (n + k limbs) -= e (k limbs) × v (n limbs). Returns 1 when the result is
 // negative; u then holds it plus 10^(9(n + k)), as subtract_limbs leaves it.
-// Each column is split into limbs on its own, so the only value carried from
-// limb to limb is a borrow of 0 or 1.
 int32_t subtract_product(int32_t* u, const int32_t* e, int k, const int32_t* v, int n) {
     const int w = n + k;
     block_columns.assign(static_cast<size_t>(w) + column_room, 0);
     uint64_t* columns = block_columns.data();
 #ifdef TALLIX_HAVE_AVX2_KERNEL
-    if (avx2_kernels())
+    if (avx2_kernels()) {
         add_rows_avx2(columns, e, k, v, n);
-    else
+        const int32_t negative = subtract_columns_vector(u, columns, w);
+        if (negative >= 0) return negative;
+    } else
 #endif
         add_rows_portable(columns, e, k, v, n);
-
-    // x = u[c] - (column c mod 10^9) - (column c + 1 div 10^9) lies in
-    // (-17 × 10^9, 10^9); shifted by 17 × 10^9 it splits without signs.
-    constexpr int64_t shift = 17 * int64_t{LIMB_BASE};
-    int64_t column_high_below = 0;  // column c + 1 div 10^9
-    int64_t x_high_below = 0;       // x[c + 1] div 10^9, at most 0
-    int32_t borrow = 0;
-    for (int c = w - 1; c >= 0; --c) {
-        // A column may pass 2^63: split it unsigned.
-        const uint64_t column_high = columns[c] / LIMB_BASE;
-        int64_t high = static_cast<int64_t>(column_high);
-        int64_t low = static_cast<int64_t>(columns[c] - column_high * LIMB_BASE);
-        uint64_t t = static_cast<uint64_t>(u[c] - low - column_high_below + shift);
-        int64_t t_high = static_cast<int64_t>(t / LIMB_BASE);
-        int64_t y = static_cast<int64_t>(t) - t_high * LIMB_BASE + x_high_below - borrow;
-        borrow = y < 0;
-        u[c] = static_cast<int32_t>(borrow ? y + LIMB_BASE : y);
-        column_high_below = high;
-        x_high_below = t_high - 17;
-    }
-    return x_high_below - borrow < 0;
+    return subtract_columns_portable(u, columns, w);
 }
 
 bool less_than(const int32_t* x, const int32_t* y, int n) {

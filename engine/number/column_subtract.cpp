@@ -1,0 +1,199 @@
+#include "engine/number/column_subtract.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "engine/number/kernels.h"
+#include "engine/number/precision.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define TALLIX_HAVE_AVX2_KERNEL 1
+#endif
+
+namespace tallix {
+
+// Each column is split into limbs on its own, so the only value carried from
+// limb to limb is a borrow of 0 or 1.
+int32_t subtract_columns_portable(int32_t* u, const uint64_t* columns, int w) {
+    // x = u[c] - (column c mod 10^9) - (column c + 1 div 10^9) lies in
+    // (-17 × 10^9, 10^9); shifted by 17 × 10^9 it splits without signs.
+    constexpr int64_t shift = 17 * int64_t{LIMB_BASE};
+    int64_t column_high_below = 0;  // column c + 1 div 10^9
+    int64_t x_high_below = 0;       // x[c + 1] div 10^9, at most 0
+    int32_t borrow = 0;
+    for (int c = w - 1; c >= 0; --c) {
+        // A column may pass 2^63: split it unsigned.
+        const uint64_t column_high = columns[c] / LIMB_BASE;
+        int64_t high = static_cast<int64_t>(column_high);
+        int64_t low = static_cast<int64_t>(columns[c] - column_high * LIMB_BASE);
+        uint64_t t = static_cast<uint64_t>(u[c] - low - column_high_below + shift);
+        int64_t t_high = static_cast<int64_t>(t / LIMB_BASE);
+        int64_t y = static_cast<int64_t>(t) - t_high * LIMB_BASE + x_high_below - borrow;
+        borrow = y < 0;
+        u[c] = static_cast<int32_t>(borrow ? y + LIMB_BASE : y);
+        column_high_below = high;
+        x_high_below = t_high - 17;
+    }
+    return x_high_below - borrow < 0;
+}
+
+#ifdef TALLIX_HAVE_AVX2_KERNEL
+namespace {
+
+// 2^52 as a double and as its bit pattern: a whole number below 2^52 put in
+// the mantissa of 2^52 is 2^52 more than itself.
+constexpr double two_52 = 4503599627370496.0;
+constexpr int64_t two_52_bits = 0x4330000000000000;
+
+#define TALLIX_VECTOR __attribute__((target("avx2,fma")))
+
+TALLIX_VECTOR inline __m256d to_double(__m256i below_2_52) {
+    const __m256i bits = _mm256_or_si256(below_2_52, _mm256_set1_epi64x(two_52_bits));
+    return _mm256_sub_pd(_mm256_castsi256_pd(bits), _mm256_set1_pd(two_52));
+}
+
+// x × 10^-9 rounded to the nearest whole number, for x × 10^-9 below 2^51.
+TALLIX_VECTOR inline __m256i rounded_quotient(__m256d x) {
+    const __m256d shifted = _mm256_fmadd_pd(x, _mm256_set1_pd(1e-9), _mm256_set1_pd(two_52));
+    return _mm256_sub_epi64(_mm256_castpd_si256(shifted), _mm256_set1_epi64x(two_52_bits));
+}
+
+// Given q the floor of x / 10^9 or one more: the floor, and x mod 10^9 in
+// r. q × 10^9 comes from q's 32-bit halves unless q is known to fit 32 bits;
+// x - q × 10^9 wraps in 64 bits to its true value in [-10^9, 10^9).
+template <bool q_fits_32_bits>
+TALLIX_VECTOR inline void correct(__m256i x, __m256i& q, __m256i& r) {
+    const __m256i base = _mm256_set1_epi64x(LIMB_BASE);
+    __m256i q_times_base = _mm256_mul_epu32(q, base);
+    if (!q_fits_32_bits) {
+        const __m256i upper = _mm256_mul_epu32(_mm256_srli_epi64(q, 32), base);
+        q_times_base = _mm256_add_epi64(q_times_base, _mm256_slli_epi64(upper, 32));
+    }
+    r = _mm256_sub_epi64(x, q_times_base);
+    const __m256i negative = _mm256_cmpgt_epi64(_mm256_setzero_si256(), r);
+    q = _mm256_add_epi64(q, negative);
+    r = _mm256_add_epi64(r, _mm256_and_si256(negative, base));
+}
+
+// Four columns split into limbs and what passes up: the column as a double
+// from its two exact 32-bit halves, one rounding, then scaled by 10^-9 with
+// one more (10^-9 itself being off by less than 2^-53 relative): within 3 ×
+// 2^-53 relative of the quotient, below 1.6 × 10^10, so off by less than
+// 10^-5, and rounding it to the nearest whole number gives the floor or one
+// more.
+TALLIX_VECTOR inline void split_columns(const uint64_t* columns, uint64_t* high, uint64_t* low) {
+    const __m256i column = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(columns));
+    const __m256d upper = to_double(_mm256_srli_epi64(column, 32));
+    const __m256i lower_bits = _mm256_blend_epi32(column, _mm256_set1_epi64x(two_52_bits), 0xaa);
+    const __m256d lower = _mm256_sub_pd(_mm256_castsi256_pd(lower_bits), _mm256_set1_pd(two_52));
+    const __m256d value = _mm256_fmadd_pd(upper, _mm256_set1_pd(4294967296.0), lower);
+    __m256i q = rounded_quotient(value), r;
+    correct<false>(column, q, r);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(high), q);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(low), r);
+}
+
+// With x = u - (low + the next column's high) + 20 × 10^9, in (0, 21 ×
+// 10^9): exact in a double, and scaled by 10^-9 with one rounding (and
+// 10^-9's own) it is off by far less than 1/2, so rounding gives the floor
+// or one more, as above.
+TALLIX_VECTOR inline void split_differences(const int32_t* u, const uint64_t* low,
+                                            const uint64_t* high_below, uint64_t* x_high,
+                                            uint64_t* x_low) {
+    const __m256i limbs =
+        _mm256_cvtepi32_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(u)));
+    const __m256i subtracted =
+        _mm256_add_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(low)),
+                         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(high_below)));
+    const __m256i x = _mm256_sub_epi64(
+        _mm256_add_epi64(limbs, _mm256_set1_epi64x(20 * int64_t{LIMB_BASE})), subtracted);
+    __m256i q = rounded_quotient(to_double(x)), r;
+    correct<true>(x, q, r);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(x_high), q);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(x_low), r);
+}
+
+TALLIX_VECTOR inline __m256i load(const uint64_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+// Limbs c to c + 3 of u - columns, from z = x mod 10^9 + (x[c + 1] div
+// 10^9) - 20 in [-21, 10^9), taking a borrow from each limb whose z
+// below is negative. That is the true borrow unless a borrow runs on
+// through a z of 0; the lanes where it might are marked in `unsure`.
+TALLIX_VECTOR inline void settle_four(const uint64_t* high, const uint64_t* low, int32_t* limbs,
+                                      __m256i& unsure) {
+    const __m256i twenty = _mm256_set1_epi64x(20);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i z = _mm256_sub_epi64(_mm256_add_epi64(load(low), load(high + 1)), twenty);
+    const __m256i z_below =
+        _mm256_sub_epi64(_mm256_add_epi64(load(low + 1), load(high + 2)), twenty);
+    // -1 where the limb below borrows.
+    const __m256i y = _mm256_add_epi64(z, _mm256_cmpgt_epi64(zero, z_below));
+    const __m256i negative = _mm256_cmpgt_epi64(zero, y);
+    unsure = _mm256_or_si256(unsure, _mm256_xor_si256(negative, _mm256_cmpgt_epi64(zero, z)));
+    const __m256i limb =
+        _mm256_add_epi64(y, _mm256_and_si256(negative, _mm256_set1_epi64x(LIMB_BASE)));
+    const __m256i packed =
+        _mm256_permutevar8x32_epi32(limb, _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(limbs), _mm256_castsi256_si128(packed));
+}
+
+thread_local std::vector<uint64_t> column_high, column_low;
+thread_local std::vector<int32_t> padded_u;
+
+// Column c splits into limbs and a high part below 1.9 × 10^10 that joins
+// column c - 1. What is left of u[c], x, shifted to be positive, splits
+// again into a limb and a high part of at most 20 that joins x[c - 1]; so
+// each limb takes from the next one down at most a borrow of 1.
+TALLIX_VECTOR int32_t subtract_split(int32_t* u, const uint64_t* columns, int w) {
+    const size_t room = static_cast<size_t>(w) + 8;
+    column_high.resize(room);
+    column_low.resize(room);
+    padded_u.assign(u, u + w);
+    padded_u.resize(room);
+    uint64_t* high = column_high.data();
+    uint64_t* low = column_low.data();
+    // Column 0 is below 10^9 and column w zero, so high[0] and high[w] are.
+    for (int c = 0; c <= w; c += 4)
+        split_columns(columns + c, high + c, low + c);
+    // high becomes x div 10^9, low x mod 10^9, in place: block c reads
+    // high[c + 1 .. c + 4], which block c + 4 has not yet overwritten.
+    for (int c = 0; c < w; c += 4)
+        split_differences(padded_u.data() + c, low + c, high + c + 1, high + c, low + c);
+    // Past the last limb x is 20 × 10^9 + 0: nothing taken, no borrow.
+    std::fill(high + w, high + room, 20);
+    std::fill(low + w, low + room, 0);
+    __m256i unsure = _mm256_setzero_si256();
+    for (int c = 0; c < w; c += 4)
+        settle_four(high + c, low + c, padded_u.data() + c, unsure);
+    int64_t borrow = 0;
+    if (_mm256_testz_si256(unsure, unsure)) {
+        std::copy_n(padded_u.data(), w, u);
+        borrow = static_cast<int64_t>(low[0] + high[1]) - 20 < 0;
+    } else {
+        for (int c = w - 1; c >= 0; --c) {
+            const int64_t y = static_cast<int64_t>(low[c] + high[c + 1]) - 20 - borrow;
+            borrow = y < 0;
+            u[c] = static_cast<int32_t>(borrow ? y + LIMB_BASE : y);
+        }
+    }
+    // u - columns = the limbs + (x[0] div 10^9 - 20 - borrow) × 10^(9w).
+    return static_cast<int64_t>(high[0]) - 20 - borrow < 0;
+}
+
+}  // namespace
+
+int32_t subtract_columns_vector(int32_t* u, const uint64_t* columns, int w) {
+    static const bool available = __builtin_cpu_supports("fma");
+    if (!available || !avx2_kernels()) return -1;
+    return subtract_split(u, columns, w);
+}
+#else
+int32_t subtract_columns_vector(int32_t*, const uint64_t*, int) {
+    return -1;
+}
+#endif
+
+}  // namespace tallix
