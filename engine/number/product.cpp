@@ -26,8 +26,9 @@ struct column_sums {
 };
 
 // Operand copies with zeros after them, so a column may be read in whole
-// vector blocks: every product past the column's end meets a zero.
-constexpr int padding = 8;
+// vector blocks: every product past the column's end meets a zero. Four
+// columns read together run up to three limbs past the first one's end.
+constexpr int padding = 16;
 
 void column_sums_portable(const uint32_t* x, const uint32_t* y_reversed, int n, int m, int columns,
                           column_sums& sums) {
@@ -54,35 +55,89 @@ __attribute__((target("avx2"))) uint64_t horizontal_sum(__m256i v) {
            static_cast<uint64_t>(_mm_extract_epi64(s, 1));
 }
 
-// Eight products per block, two per 64-bit lane. A lane takes sixteen
-// products (below 1.6 × 10^19) before it is split into the halves.
+// Eight products of x[i] y[i] added to a lane sum, two per 64-bit lane.
+__attribute__((target("avx2"))) inline __m256i add_products(__m256i sums, __m256i x, __m256i x_odd,
+                                                            const uint32_t* y) {
+    const __m256i yv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(y));
+    sums = _mm256_add_epi64(sums, _mm256_mul_epu32(x, yv));
+    return _mm256_add_epi64(sums, _mm256_mul_epu32(x_odd, _mm256_srli_epi64(yv, 32)));
+}
+
+// A lane takes sixteen products (below 1.6 × 10^19) before it is split into
+// the low and high halves of the column sums.
+constexpr int blocks_per_split = 8;
+
+struct split_sums {
+    __m256i low, high;
+};
+
+__attribute__((target("avx2"))) inline void add_halves(split_sums& sums, __m256i lane_sums) {
+    sums.low =
+        _mm256_add_epi64(sums.low, _mm256_and_si256(lane_sums, _mm256_set1_epi64x(0xffffffff)));
+    sums.high = _mm256_add_epi64(sums.high, _mm256_srli_epi64(lane_sums, 32));
+}
+
+__attribute__((target("avx2"))) inline void store_column(column_sums& sums, int c,
+                                                         const split_sums& column) {
+    sums.low[c] = horizontal_sum(column.low);
+    sums.high[c] = horizontal_sum(column.high);
+}
+
+// One column, eight products per block.
+__attribute__((target("avx2"))) void one_column_avx2(const uint32_t* xs, const uint32_t* ys,
+                                                     int length, int c, column_sums& sums) {
+    const int blocks = (length + 7) / 8;
+    split_sums column{_mm256_setzero_si256(), _mm256_setzero_si256()};
+    for (int b = 0; b < blocks;) {
+        __m256i lane_sums = _mm256_setzero_si256();
+        for (int end = std::min(blocks, b + blocks_per_split); b < end; ++b) {
+            const __m256i xv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xs + 8 * b));
+            lane_sums = add_products(lane_sums, xv, _mm256_srli_epi64(xv, 32), ys + 8 * b);
+        }
+        add_halves(column, lane_sums);
+    }
+    store_column(sums, c, column);
+}
+
+// Columns c to c + 3, all starting at x[0] (c + 3 below both lengths), so
+// that each block of x is loaded once for the four. The shorter columns'
+// blocks run past their ends into the zeros after y.
+__attribute__((target("avx2"))) void four_columns_avx2(const uint32_t* x,
+                                                       const uint32_t* y_reversed, int m, int c,
+                                                       column_sums& sums) {
+    const uint32_t* ys = y_reversed + (m - 1 - c);
+    const int blocks = (c + 4 + 7) / 8;
+    const __m256i zero = _mm256_setzero_si256();
+    split_sums column[4] = {{zero, zero}, {zero, zero}, {zero, zero}, {zero, zero}};
+    for (int b = 0; b < blocks;) {
+        __m256i s0 = zero, s1 = zero, s2 = zero, s3 = zero;
+        for (int end = std::min(blocks, b + blocks_per_split); b < end; ++b) {
+            const __m256i xv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x + 8 * b));
+            const __m256i x_odd = _mm256_srli_epi64(xv, 32);
+            s0 = add_products(s0, xv, x_odd, ys + 8 * b);
+            s1 = add_products(s1, xv, x_odd, ys + 8 * b - 1);
+            s2 = add_products(s2, xv, x_odd, ys + 8 * b - 2);
+            s3 = add_products(s3, xv, x_odd, ys + 8 * b - 3);
+        }
+        add_halves(column[0], s0);
+        add_halves(column[1], s1);
+        add_halves(column[2], s2);
+        add_halves(column[3], s3);
+    }
+    for (int j = 0; j < 4; ++j)
+        store_column(sums, c + j, column[j]);
+}
+
 __attribute__((target("avx2"))) void column_sums_avx2(const uint32_t* x, const uint32_t* y_reversed,
                                                       int n, int m, int columns,
                                                       column_sums& sums) {
-    const __m256i low_mask = _mm256_set1_epi64x(0xffffffff);
-    for (int c = 0; c < columns; ++c) {
+    int c = 0;
+    for (; c + 4 <= std::min({columns, n, m}); c += 4)
+        four_columns_avx2(x, y_reversed, m, c, sums);
+    for (; c < columns; ++c) {
         int first = std::max(0, c - m + 1);
         int length = std::min(c, n - 1) - first + 1;
-        const uint32_t* xs = x + first;
-        const uint32_t* ys = y_reversed + (m - 1 - c + first);
-        int blocks = (length + 7) / 8;
-        __m256i low = _mm256_setzero_si256();
-        __m256i high = _mm256_setzero_si256();
-        for (int b = 0; b < blocks;) {
-            __m256i lane_sums = _mm256_setzero_si256();
-            for (int end = std::min(blocks, b + 8); b < end; ++b) {
-                __m256i xv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xs + 8 * b));
-                __m256i yv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ys + 8 * b));
-                lane_sums = _mm256_add_epi64(lane_sums, _mm256_mul_epu32(xv, yv));
-                lane_sums = _mm256_add_epi64(
-                    lane_sums,
-                    _mm256_mul_epu32(_mm256_srli_epi64(xv, 32), _mm256_srli_epi64(yv, 32)));
-            }
-            low = _mm256_add_epi64(low, _mm256_and_si256(lane_sums, low_mask));
-            high = _mm256_add_epi64(high, _mm256_srli_epi64(lane_sums, 32));
-        }
-        sums.low[c] = horizontal_sum(low);
-        sums.high[c] = horizontal_sum(high);
+        one_column_avx2(x + first, y_reversed + (m - 1 - c + first), length, c, sums);
     }
 }
 #endif
