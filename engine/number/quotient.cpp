@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/number/column_subtract.h"
+#include "engine/number/column_limbs.h"
 #include "engine/number/kernels.h"
 #include "engine/number/limbs.h"
 #include "engine/number/precision.h"

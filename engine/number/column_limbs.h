@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-// Taking sums of products, gathered column by column, off base-10^9 limbs.
+// Sums of products, gathered column by column, turned into base-10^9 limbs:
+// taken off limbs, or as limbs of their own.
 namespace tallix {
 
 // u (w limbs) -= the w columns, column c weighing as much as u[c]: each
@@ -15,5 +16,12 @@ int32_t subtract_columns_portable(int32_t* u, const uint64_t* columns, int w);
 // them or the kernel choice rules vectors out. The columns must be followed
 // by at least four zero columns.
 int32_t subtract_columns_vector(int32_t* u, const uint64_t* columns, int w);
+
+// The value of the w columns, column c weighing as much as z[c] and each
+// below 1.75 × 10^19, as limbs in z (w limbs) and what passes above them in
+// `above`, by AVX2 and FMA. Returns false, having done nothing, when the
+// processor lacks them or the kernel choice rules vectors out. The columns
+// must be followed by at least four zero columns.
+bool columns_to_limbs_vector(int32_t* z, const uint64_t* columns, int w, uint64_t& above);
 
 }  // namespace tallix

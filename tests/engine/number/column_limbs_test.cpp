@@ -1,4 +1,4 @@
-#include "engine/number/column_subtract.h"
+#include "engine/number/column_limbs.h"
 
 #include <gtest/gtest.h>
 
@@ -88,7 +88,7 @@ subtracted subtract_both_ways(const limbs_t& u, const std::vector<uint64_t>& col
 
 // Arbitrary columns: the split of each column near a multiple of 10^9, where
 // an estimate in doubles lands on either side.
-TEST(ColumnSubtraction, VectorAndPortableAgreeOnEdgeColumns) {
+TEST(ColumnLimbs, VectorAndPortableAgreeOnEdgeColumns) {
     std::mt19937_64 random(31);
     for (int round = 0; round < 600; ++round) {
         const size_t w = 1 + round % 250;
@@ -103,7 +103,7 @@ TEST(ColumnSubtraction, VectorAndPortableAgreeOnEdgeColumns) {
 
 // Products subtracted from themselves and their neighbours: results of zero,
 // of one, and of minus one, where a borrow runs through every limb.
-TEST(ColumnSubtraction, ProductsNearTheWindowGiveExactDifferences) {
+TEST(ColumnLimbs, ProductsNearTheWindowGiveExactDifferences) {
     std::mt19937_64 random(32);
     for (int round = 0; round < 500; ++round) {
         const size_t k = 1 + round % 16;
@@ -138,5 +138,36 @@ TEST(ColumnSubtraction, ProductsNearTheWindowGiveExactDifferences) {
         const big_nat expected = offset < 0 ? one.times_power_of_ten(9 * w) - one
                                             : big_nat::from_u64(static_cast<uint64_t>(offset));
         EXPECT_EQ(value_of(result.limbs).decimal(), expected.decimal());
+    }
+}
+
+// Columns as limbs of their own, against carrying them one at a time: edge
+// columns up to the largest taken, and runs of 999999999 that a carry from
+// the last column runs through.
+TEST(ColumnLimbs, VectorCarriesAsOneColumnAtATime) {
+    std::mt19937_64 random(33);
+    const uint64_t largest = 17500000000000000000u;
+    for (int round = 0; round < 600; ++round) {
+        const size_t w = 1 + round % 250;
+        SCOPED_TRACE(::testing::Message() << "round " << round << ", " << w << " limbs");
+        std::vector<uint64_t> columns(w + 4, 0);
+        for (size_t c = 0; c < w; ++c)
+            columns[c] = round % 4 == 0 ? base - 1 : edge_column(random);
+        if (round % 4 == 0) columns[w - 1] = base + random() % 2;
+        if (round % 7 == 0) columns[random() % w] = largest - random() % 3;
+
+        limbs_t expected(w);
+        uint64_t carry = 0;
+        for (size_t c = w; c-- > 0;) {
+            const uint64_t t = columns[c] + carry;
+            expected[c] = static_cast<int32_t>(t % base);
+            carry = t / base;
+        }
+        limbs_t z(w, -1);
+        uint64_t above = 0;
+        if (!columns_to_limbs_vector(z.data(), columns.data(), static_cast<int>(w), above))
+            GTEST_SKIP() << "no AVX2 and FMA here";
+        EXPECT_EQ(z, expected);
+        EXPECT_EQ(above, carry);
     }
 }

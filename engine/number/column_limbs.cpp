@@ -1,4 +1,4 @@
-#include "engine/number/column_subtract.h"
+#include "engine/number/column_limbs.h"
 
 #include <algorithm>
 #include <vector>
@@ -79,7 +79,7 @@ TALLIX_VECTOR inline void correct(__m256i x, __m256i& q, __m256i& r) {
 // Four columns split into limbs and what passes up: the column as a double
 // from its two exact 32-bit halves, one rounding, then scaled by 10^-9 with
 // one more (10^-9 itself being off by less than 2^-53 relative): within 3 ×
-// 2^-53 relative of the quotient, below 1.6 × 10^10, so off by less than
+// 2^-53 relative of the quotient, below 2 × 10^10, so off by less than
 // 10^-5, and rounding it to the nearest whole number gives the floor or one
 // more.
 TALLIX_VECTOR inline void split_columns(const uint64_t* columns, uint64_t* high, uint64_t* low) {
@@ -183,14 +183,93 @@ TALLIX_VECTOR int32_t subtract_split(int32_t* u, const uint64_t* columns, int w)
     return static_cast<int64_t>(high[0]) - 20 - borrow < 0;
 }
 
+// x = low + the next column's high, below 10^9 + 1.75 × 10^10: exact in a
+// double, so split as in split_differences.
+TALLIX_VECTOR inline void split_sums(const uint64_t* low, const uint64_t* high_below,
+                                     uint64_t* x_high, uint64_t* x_low) {
+    const __m256i x = _mm256_add_epi64(load(low), load(high_below));
+    __m256i q = rounded_quotient(to_double(x)), r;
+    correct<true>(x, q, r);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(x_high), q);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(x_low), r);
+}
+
+// Limbs c to c + 3 from f = x mod 10^9 + (x[c + 1] div 10^9), at most
+// 10^9 + 17, taking a carry from each limb whose f below passes 10^9 - 1.
+// That is the true carry unless a carry runs on through an f of 10^9 - 1;
+// the lanes where it might are marked in `unsure`.
+TALLIX_VECTOR inline void carry_four(const uint64_t* high, const uint64_t* low, int32_t* limbs,
+                                     __m256i& unsure) {
+    const __m256i largest = _mm256_set1_epi64x(LIMB_BASE - 1);
+    const __m256i f = _mm256_add_epi64(load(low), load(high + 1));
+    const __m256i f_below = _mm256_add_epi64(load(low + 1), load(high + 2));
+    // -1 where the limb below carries.
+    const __m256i y = _mm256_sub_epi64(f, _mm256_cmpgt_epi64(f_below, largest));
+    const __m256i over = _mm256_cmpgt_epi64(y, largest);
+    unsure = _mm256_or_si256(unsure, _mm256_xor_si256(over, _mm256_cmpgt_epi64(f, largest)));
+    const __m256i limb = _mm256_sub_epi64(y, _mm256_and_si256(over, _mm256_set1_epi64x(LIMB_BASE)));
+    const __m256i packed =
+        _mm256_permutevar8x32_epi32(limb, _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(limbs), _mm256_castsi256_si128(packed));
+}
+
+thread_local std::vector<int32_t> padded_z;
+
+// As subtract_split, with x = low + the next column's high and no shift.
+TALLIX_VECTOR uint64_t carry_split(int32_t* z, const uint64_t* columns, int w) {
+    const size_t room = static_cast<size_t>(w) + 8;
+    column_high.resize(room);
+    column_low.resize(room);
+    padded_z.resize(room);
+    uint64_t* high = column_high.data();
+    uint64_t* low = column_low.data();
+    for (int c = 0; c <= w; c += 4)
+        split_columns(columns + c, high + c, low + c);
+    const uint64_t top = high[0];
+    for (int c = 0; c < w; c += 4)
+        split_sums(low + c, high + c + 1, high + c, low + c);
+    // Past the last limb there is nothing to carry.
+    std::fill(high + w, high + room, 0);
+    std::fill(low + w, low + room, 0);
+    __m256i unsure = _mm256_setzero_si256();
+    for (int c = 0; c < w; c += 4)
+        carry_four(high + c, low + c, padded_z.data() + c, unsure);
+    uint64_t carry = 0;
+    if (_mm256_testz_si256(unsure, unsure)) {
+        std::copy_n(padded_z.data(), w, z);
+        carry = low[0] + high[1] >= uint64_t{LIMB_BASE};
+    } else {
+        for (int c = w - 1; c >= 0; --c) {
+            const uint64_t y = low[c] + high[c + 1] + carry;
+            carry = y >= uint64_t{LIMB_BASE};
+            z[c] = static_cast<int32_t>(carry ? y - LIMB_BASE : y);
+        }
+    }
+    return top + high[0] + carry;
+}
+
+bool vectors_available() {
+    static const bool fma = __builtin_cpu_supports("fma");
+    return fma && avx2_kernels();
+}
+
 }  // namespace
 
+bool columns_to_limbs_vector(int32_t* z, const uint64_t* columns, int w, uint64_t& above) {
+    if (!vectors_available()) return false;
+    above = carry_split(z, columns, w);
+    return true;
+}
+
 int32_t subtract_columns_vector(int32_t* u, const uint64_t* columns, int w) {
-    static const bool available = __builtin_cpu_supports("fma");
-    if (!available || !avx2_kernels()) return -1;
+    if (!vectors_available()) return -1;
     return subtract_split(u, columns, w);
 }
 #else
+bool columns_to_limbs_vector(int32_t*, const uint64_t*, int, uint64_t&) {
+    return false;
+}
+
 int32_t subtract_columns_vector(int32_t*, const uint64_t*, int) {
     return -1;
 }
