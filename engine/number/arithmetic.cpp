@@ -2,6 +2,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/number/column_limbs.h"
 #include "engine/number/kernels.h"
 #include "engine/number/lf.h"
 #include "engine/number/lf_exception.h"
@@ -97,6 +98,16 @@ void lf_mul(lf& result, const lf& a, const lf& b) {
 
 namespace {
 
+// r (n + 1 limbs, zero) = s (n limbs) × f.
+void scale(int32_t* r, const int32_t* s, int n, int32_t f) {
+    if (f == 1) {
+        std::copy_n(s, n, r + 1);
+    } else if (n < shortest_for_blocks || !kernels().shortcuts ||
+               !multiply_by_limb_vector(r, s, n, f)) {
+        r[0] = addmul_limbs(r + 1, s, n, f);
+    }
+}
+
 // Inlined into lf_div, where a call per quotient would show at 15 digits.
 [[gnu::always_inline]] inline const int32_t* quotient_limbs_inline(const lf& a, const lf& b,
                                                                    int count) {
@@ -104,10 +115,11 @@ namespace {
     int p = prec_limbs;
     int32_t* q = scratch(div_q, count);
     int32_t* u = scratch(div_u, int64_t{n} + p + 2);
-    int32_t* v = scratch(div_v, n);
+    int32_t* v = scratch(div_v, int64_t{n} + 1) + 1;
     int32_t f = LIMB_BASE / (b.limbs[0] + 1);
-    u[0] = addmul_limbs(u + 1, a.limbs, std::min(n + p + 1, a.size()), f);
-    addmul_limbs(v, b.limbs, n, f);
+    scale(u, a.limbs, std::min(n + p + 1, a.size()), f);
+    // The divisor times f stays below 10^(9n): its carry limb is 0.
+    scale(v - 1, b.limbs, n, f);
     if (!kernels().shortcuts || (n > 1 && n < shortest_for_blocks))
         divide_limbs_by_steps(q, u, v, n, count);
     else if (n == 1 || !divide_limbs_leading(q, u, v, n, count))

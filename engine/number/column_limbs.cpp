@@ -248,6 +248,25 @@ TALLIX_VECTOR uint64_t carry_split(int32_t* z, const uint64_t* columns, int w) {
     return top + high[0] + carry;
 }
 
+thread_local std::vector<uint64_t> limb_products;
+
+TALLIX_VECTOR void multiply_by_limb(int32_t* r, const int32_t* s, int n, int32_t m) {
+    limb_products.resize(static_cast<size_t>(n) + 8);
+    uint64_t* products = limb_products.data();
+    const __m256i multiplier = _mm256_set1_epi64x(static_cast<uint32_t>(m));
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m256i four =
+            _mm256_cvtepu32_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(products + i),
+                            _mm256_mul_epu32(four, multiplier));
+    }
+    for (; i < n; ++i)
+        products[i] = uint64_t{static_cast<uint32_t>(s[i])} * static_cast<uint32_t>(m);
+    std::fill(products + n, products + n + 8, 0);
+    r[0] = static_cast<int32_t>(carry_split(r + 1, products, n));
+}
+
 bool vectors_available() {
     static const bool fma = __builtin_cpu_supports("fma");
     return fma && avx2_kernels();
@@ -261,11 +280,21 @@ bool columns_to_limbs_vector(int32_t* z, const uint64_t* columns, int w, uint64_
     return true;
 }
 
+bool multiply_by_limb_vector(int32_t* r, const int32_t* s, int n, int32_t m) {
+    if (!vectors_available()) return false;
+    multiply_by_limb(r, s, n, m);
+    return true;
+}
+
 int32_t subtract_columns_vector(int32_t* u, const uint64_t* columns, int w) {
     if (!vectors_available()) return -1;
     return subtract_split(u, columns, w);
 }
 #else
+bool multiply_by_limb_vector(int32_t*, const int32_t*, int, int32_t) {
+    return false;
+}
+
 bool columns_to_limbs_vector(int32_t*, const uint64_t*, int, uint64_t&) {
     return false;
 }

@@ -24,4 +24,8 @@ int32_t subtract_columns_vector(int32_t* u, const uint64_t* columns, int w);
 // must be followed by at least four zero columns.
 bool columns_to_limbs_vector(int32_t* z, const uint64_t* columns, int w, uint64_t& above);
 
+// r (n + 1 limbs) = s (n limbs) × m, m below 10^9, as products of one
+// limb each carried by columns_to_limbs_vector; false when that cannot run.
+bool multiply_by_limb_vector(int32_t* r, const int32_t* s, int n, int32_t m);
+
 }  // namespace tallix

@@ -171,3 +171,22 @@ TEST(ColumnLimbs, VectorCarriesAsOneColumnAtATime) {
         EXPECT_EQ(above, carry);
     }
 }
+
+// One limb times many, against addmul_limbs: every length to 250 limbs,
+// with multipliers and limbs at their extremes.
+TEST(ColumnLimbs, VectorMultipleOfOneLimbEqualsRowOfProducts) {
+    std::mt19937_64 random(34);
+    for (int round = 0; round < 500; ++round) {
+        const size_t n = 1 + round % 250;
+        limbs_t s = random_limbs(random, n, round % 3 == 0);
+        if (round % 5 == 0) std::fill(s.begin(), s.end(), LIMB_BASE - 1);
+        const int32_t m = round % 4 == 0 ? LIMB_BASE - 1 : random_limb(random);
+        SCOPED_TRACE(::testing::Message() << "round " << round << ", " << n << " limbs x " << m);
+        limbs_t expected(n + 1, 0);
+        expected[0] = addmul_limbs(expected.data() + 1, s.data(), static_cast<int>(n), m);
+        limbs_t r(n + 1, -1);
+        if (!multiply_by_limb_vector(r.data(), s.data(), static_cast<int>(n), m))
+            GTEST_SKIP() << "no AVX2 and FMA here";
+        EXPECT_EQ(r, expected);
+    }
+}
