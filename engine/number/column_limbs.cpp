@@ -59,45 +59,52 @@ TALLIX_VECTOR inline __m256i rounded_quotient(__m256d x) {
     return _mm256_sub_epi64(_mm256_castpd_si256(shifted), _mm256_set1_epi64x(two_52_bits));
 }
 
-// Given q the floor of x / 10^9 or one more: the floor, and x mod 10^9 in
-// r. q × 10^9 comes from q's 32-bit halves unless q is known to fit 32 bits;
-// x - q × 10^9 wraps in 64 bits to its true value in [-10^9, 10^9).
+// x - q × 10^9, which wraps in 64 bits to its true value when that is
+// small. q × 10^9 comes from q's 32-bit halves unless q fits 32 bits.
 template <bool q_fits_32_bits>
-TALLIX_VECTOR inline void correct(__m256i x, __m256i& q, __m256i& r) {
+TALLIX_VECTOR inline __m256i remainder(__m256i x, __m256i q) {
     const __m256i base = _mm256_set1_epi64x(LIMB_BASE);
     __m256i q_times_base = _mm256_mul_epu32(q, base);
     if (!q_fits_32_bits) {
         const __m256i upper = _mm256_mul_epu32(_mm256_srli_epi64(q, 32), base);
         q_times_base = _mm256_add_epi64(q_times_base, _mm256_slli_epi64(upper, 32));
     }
-    r = _mm256_sub_epi64(x, q_times_base);
-    const __m256i negative = _mm256_cmpgt_epi64(_mm256_setzero_si256(), r);
-    q = _mm256_add_epi64(q, negative);
-    r = _mm256_add_epi64(r, _mm256_and_si256(negative, base));
+    return _mm256_sub_epi64(x, q_times_base);
 }
 
-// Four columns split into limbs and what passes up: the column as a double
-// from its two exact 32-bit halves, one rounding, then scaled by 10^-9 with
-// one more (10^-9 itself being off by less than 2^-53 relative): within 3 ×
-// 2^-53 relative of the quotient, below 2 × 10^10, so off by less than
-// 10^-5, and rounding it to the nearest whole number gives the floor or one
-// more.
+// From q the floor of x / 10^9 or one more, and r = x - q × 10^9: the floor
+// and x mod 10^9.
+TALLIX_VECTOR inline void to_floor(__m256i& q, __m256i& r) {
+    const __m256i negative = _mm256_cmpgt_epi64(_mm256_setzero_si256(), r);
+    q = _mm256_add_epi64(q, negative);
+    r = _mm256_add_epi64(r, _mm256_and_si256(negative, _mm256_set1_epi64x(LIMB_BASE)));
+}
+
+// Four columns split into q × 10^9 + r: the column as a double from its two
+// exact 32-bit halves, one rounding, then scaled by 10^-9 with one more
+// (10^-9 itself being off by less than 2^-53 relative): within 3 × 2^-53
+// relative of the quotient, below 2 × 10^10, so off by less than 10^-5, and
+// rounded to the nearest whole number it is the floor or one more. So r lies
+// in [-10^9, 10^9), or with `floor` in [0, 10^9).
+template <bool floor>
 TALLIX_VECTOR inline void split_columns(const uint64_t* columns, uint64_t* high, uint64_t* low) {
     const __m256i column = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(columns));
     const __m256d upper = to_double(_mm256_srli_epi64(column, 32));
     const __m256i lower_bits = _mm256_blend_epi32(column, _mm256_set1_epi64x(two_52_bits), 0xaa);
     const __m256d lower = _mm256_sub_pd(_mm256_castsi256_pd(lower_bits), _mm256_set1_pd(two_52));
     const __m256d value = _mm256_fmadd_pd(upper, _mm256_set1_pd(4294967296.0), lower);
-    __m256i q = rounded_quotient(value), r;
-    correct<false>(column, q, r);
+    __m256i q = rounded_quotient(value);
+    __m256i r = remainder<false>(column, q);
+    if (floor) to_floor(q, r);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(high), q);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(low), r);
 }
 
-// With x = u - (low + the next column's high) + 20 × 10^9, in (0, 21 ×
-// 10^9): exact in a double, and scaled by 10^-9 with one rounding (and
-// 10^-9's own) it is off by far less than 1/2, so rounding gives the floor
-// or one more, as above.
+// With x = u - (r + the next column's q) + 20 × 10^9, in (0, 22 × 10^9):
+// exact in a double, and scaled by 10^-9 with one rounding (and 10^-9's
+// own) it is off by far less than 10^-6, so rounding gives the nearest whole
+// number to x / 10^9, at most 22, and x - 10^9 times it lies within 10^9 / 2
+// + 1 of 0.
 TALLIX_VECTOR inline void split_differences(const int32_t* u, const uint64_t* low,
                                             const uint64_t* high_below, uint64_t* x_high,
                                             uint64_t* x_low) {
@@ -108,20 +115,19 @@ TALLIX_VECTOR inline void split_differences(const int32_t* u, const uint64_t* lo
                          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(high_below)));
     const __m256i x = _mm256_sub_epi64(
         _mm256_add_epi64(limbs, _mm256_set1_epi64x(20 * int64_t{LIMB_BASE})), subtracted);
-    __m256i q = rounded_quotient(to_double(x)), r;
-    correct<true>(x, q, r);
+    const __m256i q = rounded_quotient(to_double(x));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(x_high), q);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(x_low), r);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(x_low), remainder<true>(x, q));
 }
 
 TALLIX_VECTOR inline __m256i load(const uint64_t* p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
-// Limbs c to c + 3 of u - columns, from z = x mod 10^9 + (x[c + 1] div
-// 10^9) - 20 in [-21, 10^9), taking a borrow from each limb whose z
-// below is negative. That is the true borrow unless a borrow runs on
-// through a z of 0; the lanes where it might are marked in `unsure`.
+// Limbs c to c + 3 of u - columns, from z = x's remainder + the high part
+// of x[c + 1] - 20, within 10^9 / 2 + 21 of 0, taking a borrow from each
+// limb whose z below is negative. That is the true borrow unless a borrow
+// runs on through a z of 0; the lanes where it might are marked in `unsure`.
 TALLIX_VECTOR inline void settle_four(const uint64_t* high, const uint64_t* low, int32_t* limbs,
                                       __m256i& unsure) {
     const __m256i twenty = _mm256_set1_epi64x(20);
@@ -143,10 +149,12 @@ TALLIX_VECTOR inline void settle_four(const uint64_t* high, const uint64_t* low,
 thread_local std::vector<uint64_t> column_high, column_low;
 thread_local std::vector<int32_t> padded_u;
 
-// Column c splits into limbs and a high part below 1.9 × 10^10 that joins
-// column c - 1. What is left of u[c], x, shifted to be positive, splits
-// again into a limb and a high part of at most 20 that joins x[c - 1]; so
-// each limb takes from the next one down at most a borrow of 1.
+// Column c splits into q × 10^9 + r, r within 10^9 of 0 and q below 2 ×
+// 10^10, and q joins column c - 1. What is left of u[c], x, shifted to be
+// positive, splits again into a remainder within 10^9 / 2 + 1 of 0 and a
+// high part of at most 22 that joins x[c - 1]; so each limb takes from the
+// next one down at most a borrow of 1. Both splits round to the nearest
+// multiple of 10^9 rather than down, which saves correcting them.
 TALLIX_VECTOR int32_t subtract_split(int32_t* u, const uint64_t* columns, int w) {
     const size_t room = static_cast<size_t>(w) + 8;
     column_high.resize(room);
@@ -155,10 +163,11 @@ TALLIX_VECTOR int32_t subtract_split(int32_t* u, const uint64_t* columns, int w)
     padded_u.resize(room);
     uint64_t* high = column_high.data();
     uint64_t* low = column_low.data();
-    // Column 0 is below 10^9 and column w zero, so high[0] and high[w] are.
+    // Column w is zero, so high[w] is; column 0, below 10^9, may give 1.
     for (int c = 0; c <= w; c += 4)
-        split_columns(columns + c, high + c, low + c);
-    // high becomes x div 10^9, low x mod 10^9, in place: block c reads
+        split_columns<false>(columns + c, high + c, low + c);
+    const int64_t above = static_cast<int64_t>(high[0]);
+    // x = high × 10^9 + low, in place: block c reads
     // high[c + 1 .. c + 4], which block c + 4 has not yet overwritten.
     for (int c = 0; c < w; c += 4)
         split_differences(padded_u.data() + c, low + c, high + c + 1, high + c, low + c);
@@ -179,8 +188,8 @@ TALLIX_VECTOR int32_t subtract_split(int32_t* u, const uint64_t* columns, int w)
             u[c] = static_cast<int32_t>(borrow ? y + LIMB_BASE : y);
         }
     }
-    // u - columns = the limbs + (x[0] div 10^9 - 20 - borrow) × 10^(9w).
-    return static_cast<int64_t>(high[0]) - 20 - borrow < 0;
+    // u - columns = the limbs + (x[0]'s high - 20 - above - borrow) × 10^(9w).
+    return static_cast<int64_t>(high[0]) - 20 - above - borrow < 0;
 }
 
 // x = low + the next column's high, below 10^9 + 1.75 × 10^10: exact in a
@@ -188,8 +197,9 @@ TALLIX_VECTOR int32_t subtract_split(int32_t* u, const uint64_t* columns, int w)
 TALLIX_VECTOR inline void split_sums(const uint64_t* low, const uint64_t* high_below,
                                      uint64_t* x_high, uint64_t* x_low) {
     const __m256i x = _mm256_add_epi64(load(low), load(high_below));
-    __m256i q = rounded_quotient(to_double(x)), r;
-    correct<true>(x, q, r);
+    __m256i q = rounded_quotient(to_double(x));
+    __m256i r = remainder<true>(x, q);
+    to_floor(q, r);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(x_high), q);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(x_low), r);
 }
@@ -224,7 +234,7 @@ TALLIX_VECTOR uint64_t carry_split(int32_t* z, const uint64_t* columns, int w) {
     uint64_t* high = column_high.data();
     uint64_t* low = column_low.data();
     for (int c = 0; c <= w; c += 4)
-        split_columns(columns + c, high + c, low + c);
+        split_columns<true>(columns + c, high + c, low + c);
     const uint64_t top = high[0];
     for (int c = 0; c < w; c += 4)
         split_sums(low + c, high + c + 1, high + c, low + c);
