@@ -181,6 +181,28 @@ void combine_columns(int columns) {
     }
 }
 
+// Columns of at most 17 products, below 1.7 × 10^19, fit 64 bits whole.
+// Each splits into limbs on its own, and so does each limb plus what the
+// column below passes up, so that only a carry of 0 or 1 passes from limb to
+// limb.
+constexpr int most_products_whole = 17;
+
+void carry_whole_columns(int32_t* z, int columns) {
+    uint64_t high_below = 0, x_high_below = 0, carry = 0;
+    for (int c = columns - 1; c >= 0; --c) {
+        const uint64_t column = (sums.high[c] << 32) + sums.low[c];
+        const uint64_t high = column / LIMB_BASE;
+        const uint64_t x = column - high * LIMB_BASE + high_below;  // below 1.8 × 10^10
+        const uint64_t x_high = x / LIMB_BASE;
+        const uint64_t t = x - x_high * LIMB_BASE + x_high_below + carry;  // below 10^9 + 19
+        carry = t >= uint64_t{LIMB_BASE};
+        z[c + 1] = static_cast<int32_t>(carry ? t - LIMB_BASE : t);
+        high_below = high;
+        x_high_below = x_high;
+    }
+    z[0] = static_cast<int32_t>(high_below + x_high_below + carry);
+}
+
 // Carries the first `columns` column sums into limbs z[0 .. columns]: the
 // exact value of those columns alone. `products` is the most in a column.
 void carry_columns(int32_t* z, int columns, int products) {
@@ -192,6 +214,7 @@ void carry_columns(int32_t* z, int columns, int products) {
             return;
         }
     }
+    if (products <= most_products_whole) return carry_whole_columns(z, columns);
     // Column c holds the products that land in z[c + 1]. With high =
     // h1 × 10^9 + h0, a column is h1 × 2^32 × 10^9 + (h0 × 2^32 + low), and
     // the bracket plus the incoming carry stays below 2^63.
