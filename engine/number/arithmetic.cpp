@@ -98,7 +98,8 @@ void lf_mul(lf& result, const lf& a, const lf& b) {
 
 namespace {
 
-// r (n + 1 limbs, zero) = s (n limbs) × f.
+// r (n + 1 limbs, zero) = s (n limbs) × f. The vector passes pay only on
+// operands as long as those the quotient divides in blocks.
 void scale(int32_t* r, const int32_t* s, int n, int32_t f) {
     if (f == 1) {
         std::copy_n(s, n, r + 1);
