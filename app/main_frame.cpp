@@ -293,6 +293,9 @@ void MainFrame::showFrame() {
     showNormal();
     raise();
     activateWindow();
+    // The window remembers where the keyboard was when it was hidden; called up, it is for
+    // typing a line.
+    view_->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void MainFrame::hideFrame() {
@@ -352,6 +355,13 @@ bool MainFrame::event(QEvent* event) {
                 fitFrameToRect();
             }
             trackNormalRect();
+            break;
+        case QEvent::WindowActivate:
+            // The console is the window's one place for keys. Back from a dialog opened from
+            // the menu bar, Qt handed the keyboard to the bar, and the keys typed next were
+            // lost.
+            if (QApplication::activePopupWidget() == nullptr)
+                view_->setFocus(Qt::ActiveWindowFocusReason);
             break;
         default:
             break;

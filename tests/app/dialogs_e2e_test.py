@@ -112,6 +112,9 @@ def changed_hotkey_and_precision(desktop, app):
                       and stored(desktop.home))
     check(values.get("HotKeyMod") == "6" and values.get("HotKeyChar") == str(ord("Q")),
           f"the hotkey was stored as {values}")
+    # Back from a dialog opened from the menu bar, the keys go to the console, not to the bar.
+    text = app.enter("2+3")
+    check("5" in text.split(), f"2+3 typed after the dialog; console: {text!r}")
 
     app.hide()
     check(app.hotkey_ignored("ctrl+alt+a"), "Ctrl+Alt+A still shows the window")
