@@ -7,12 +7,12 @@
 #include <QTranslator>
 #include <utility>
 
-#include "app/calc_view.h"
+#include "app/console/calc_view.h"
+#include "app/desktop/single_instance.h"
+#include "app/desktop/termination_signals.h"
+#include "app/dialogs/message_box.h"
 #include "app/main_frame.h"
-#include "app/message_box.h"
-#include "app/settings.h"
-#include "app/single_instance.h"
-#include "app/termination_signals.h"
+#include "app/settings/settings.h"
 #include "tallix_version.h"
 
 namespace tallix {

@@ -10,17 +10,18 @@
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 
-#include "app/about_dialog.h"
-#include "app/calc_view.h"
-#include "app/help.h"
-#include "app/help_window.h"
-#include "app/hotkey_trigger.h"
-#include "app/input_blocker.h"
-#include "app/message_box.h"
-#include "app/options_dialog.h"
-#include "app/program_icon.h"
-#include "app/tray.h"
-#include "app/window_placement.h"
+#include "app/console/calc_view.h"
+#include "app/console/input_blocker.h"
+#include "app/console_font.h"
+#include "app/desktop/help.h"
+#include "app/desktop/program_icon.h"
+#include "app/desktop/tray.h"
+#include "app/desktop/window_placement.h"
+#include "app/dialogs/about_dialog.h"
+#include "app/dialogs/help_window.h"
+#include "app/dialogs/message_box.h"
+#include "app/dialogs/options_dialog.h"
+#include "app/hotkey/hotkey_trigger.h"
 #include "engine/engine.h"
 
 Q_LOGGING_CATEGORY(lcWindow, "tallix.window")
@@ -215,7 +216,8 @@ void MainFrame::createEditMenu() {
 
 void MainFrame::createSettingsMenu() {
     QMenu* menu = menuBar()->addMenu(QStringLiteral("設定(&S)"));
-    menu->addAction(QStringLiteral("フォント(&F)..."), view_, &CalcView::chooseFont);
+    menu->addAction(QStringLiteral("フォント(&F)..."), this,
+                    [this] { chooseConsoleFont(*view_, settings_); });
     menu->addAction(QStringLiteral("オプション(&O)..."), this, &MainFrame::showOptions);
 }
 

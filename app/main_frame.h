@@ -1,3 +1,5 @@
+// The program itself: the window that joins the console, the call-up key, the dialogs and the
+// tray. Only this top level (with CalcApp and main) may use every room.
 #pragma once
 
 #include <QMainWindow>
@@ -5,8 +7,8 @@
 #include <memory>
 #include <optional>
 
-#include "app/hotkey_binding.h"
-#include "app/settings.h"
+#include "app/hotkey/hotkey_binding.h"
+#include "app/settings/settings.h"
 
 namespace tallix {
 

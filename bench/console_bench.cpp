@@ -16,8 +16,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/calc_view.h"
-#include "app/settings.h"
+#include "app/console/calc_view.h"
+#include "app/settings/settings.h"
 #include "engine/engine.h"
 
 using namespace tallix;

@@ -1,4 +1,4 @@
-#include "app/calc_view.h"
+#include "app/console/calc_view.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -9,15 +9,14 @@
 #include <QTextBlock>
 #include <QTimer>
 
-#include "app/busy_cursor.h"
-#include "app/console_text.h"
-#include "app/evaluation_worker.h"
-#include "app/fallback_fit.h"
-#include "app/font_dialog.h"
-#include "app/font_record.h"
-#include "app/input_blocker.h"
-#include "app/long_line_wrap.h"
-#include "app/settings.h"
+#include "app/console/busy_cursor.h"
+#include "app/console/console_text.h"
+#include "app/console/evaluation_worker.h"
+#include "app/console/fallback_fit.h"
+#include "app/console/input_blocker.h"
+#include "app/console/long_line_wrap.h"
+#include "app/settings/font_record.h"
+#include "app/settings/settings.h"
 #include "engine/engine.h"
 
 namespace tallix {
@@ -218,15 +217,6 @@ void CalcView::keyPressEvent(QKeyEvent* event) {
     }
     if (event->key() == Qt::Key_Escape) requestClose();
     QPlainTextEdit::keyPressEvent(event);
-}
-
-void CalcView::chooseFont() {
-    const LogFont current = recordFromSetting(settings_.font());
-    const std::optional<LogFont> chosen = chooseFontRecord(this, current);
-    // An untouched dialog leaves the stored record as it was, byte for byte.
-    if (!chosen || *chosen == current) return;
-    setFont(toQFont(*chosen));
-    settings_.setFont(encodeLogFont(*chosen));
 }
 
 }  // namespace tallix

@@ -1,3 +1,6 @@
+// The console room: the text area where lines are typed and evaluated, and what serves it
+// (pasting, wrapping, fallback fonts, the evaluation worker). It uses the engine's public header
+// and the settings store, and opens no dialog: the program around it does that.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -5,8 +8,8 @@
 #include <memory>
 #include <optional>
 
-#include "app/console_text.h"
-#include "app/line_evaluator.h"
+#include "app/console/console_text.h"
+#include "app/console/line_evaluator.h"
 
 class QEventLoop;
 class QTextBlock;
@@ -40,8 +43,6 @@ class CalcView : public QPlainTextEdit {
     // Whether a slow line runs or a paste goes on: this view is running
     // events further down the stack.
     bool isEvaluating() const { return waiting_ != nullptr || pasteCaret_ != nullptr; }
-    // Lets the user choose the console font and keeps the choice.
-    void chooseFont();
 
   signals:
     // A line has run for `elapsedMs` and still runs; repeated as it goes on.

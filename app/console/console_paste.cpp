@@ -5,11 +5,11 @@
 #include <QTextBlock>
 #include <QTimer>
 
-#include "app/busy_cursor.h"
-#include "app/calc_view.h"
-#include "app/console_text.h"
-#include "app/evaluation_worker.h"
-#include "app/input_blocker.h"
+#include "app/console/busy_cursor.h"
+#include "app/console/calc_view.h"
+#include "app/console/console_text.h"
+#include "app/console/evaluation_worker.h"
+#include "app/console/input_blocker.h"
 #include "engine/engine.h"
 
 namespace tallix {

@@ -1,4 +1,4 @@
-#include "app/console_text.h"
+#include "app/console/console_text.h"
 
 namespace tallix {
 

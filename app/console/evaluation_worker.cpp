@@ -1,4 +1,4 @@
-#include "app/evaluation_worker.h"
+#include "app/console/evaluation_worker.h"
 
 #include "engine/engine.h"
 

@@ -10,7 +10,7 @@
 #include <optional>
 #include <thread>
 
-#include "app/line_evaluator.h"
+#include "app/console/line_evaluator.h"
 
 namespace tallix {
 

@@ -1,4 +1,4 @@
-#include "app/fallback_fit.h"
+#include "app/console/fallback_fit.h"
 
 #include <QFontInfo>
 #include <QTextBlock>

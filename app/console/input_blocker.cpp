@@ -1,4 +1,4 @@
-#include "app/input_blocker.h"
+#include "app/console/input_blocker.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "app/line_evaluator.h"
+#include "app/console/line_evaluator.h"
 
 #include <mutex>
 #include <string_view>

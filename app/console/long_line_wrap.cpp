@@ -1,4 +1,4 @@
-#include "app/long_line_wrap.h"
+#include "app/console/long_line_wrap.h"
 
 #include <QPlainTextEdit>
 #include <QTextBlock>

@@ -1,4 +1,4 @@
-#include "app/help.h"
+#include "app/desktop/help.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/program_icon.h"
+#include "app/desktop/program_icon.h"
 
 namespace tallix {
 

@@ -1,4 +1,4 @@
-#include "app/tray.h"
+#include "app/desktop/tray.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -1,3 +1,6 @@
+// The desktop room: how the program meets the user's session (tray icon, single instance,
+// termination signals, the window's place on the screens, the help launcher, the icon). It uses
+// the settings store only.
 #pragma once
 
 #include <QIcon>

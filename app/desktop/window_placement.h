@@ -3,7 +3,7 @@
 #include <QList>
 #include <QRect>
 
-#include "app/settings.h"
+#include "app/settings/settings.h"
 
 namespace tallix {
 

@@ -1,7 +1,7 @@
-#include "app/about_dialog.h"
+#include "app/dialogs/about_dialog.h"
 
-#include "app/dialog_frame.h"
-#include "app/program_icon.h"
+#include "app/desktop/program_icon.h"
+#include "app/dialogs/dialog_frame.h"
 
 #include <QHBoxLayout>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "app/dialog_frame.h"
+#include "app/dialogs/dialog_frame.h"
 
 #include <QApplication>
 #include <QBoxLayout>

@@ -1,3 +1,5 @@
+// The dialogs room: Options, the font dialog, About, the help window and message boxes, all in
+// the frame below. They use the settings store and the program icon, never the console.
 #pragma once
 
 class QDialog;

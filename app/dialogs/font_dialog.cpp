@@ -1,4 +1,4 @@
-#include "app/font_dialog.h"
+#include "app/dialogs/font_dialog.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>

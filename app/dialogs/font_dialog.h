@@ -5,7 +5,7 @@
 #include <QFont>
 #include <optional>
 
-#include "app/font_record.h"
+#include "app/settings/font_record.h"
 
 class QFontDialog;
 class QWidget;

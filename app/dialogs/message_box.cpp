@@ -1,8 +1,8 @@
-#include "app/message_box.h"
+#include "app/dialogs/message_box.h"
 
 #include <QMessageBox>
 
-#include "app/dialog_frame.h"
+#include "app/dialogs/dialog_frame.h"
 
 namespace tallix {
 

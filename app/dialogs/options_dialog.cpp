@@ -1,4 +1,4 @@
-#include "app/options_dialog.h"
+#include "app/dialogs/options_dialog.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/dialog_frame.h"
-#include "app/settings.h"
+#include "app/dialogs/dialog_frame.h"
+#include "app/settings/settings.h"
 
 namespace tallix {
 

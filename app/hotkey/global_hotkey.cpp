@@ -1,4 +1,4 @@
-#include "app/global_hotkey.h"
+#include "app/hotkey/global_hotkey.h"
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "app/hotkey_trigger.h"
+#include "app/hotkey/hotkey_trigger.h"
 
 namespace tallix {
 

@@ -3,7 +3,7 @@
 #include <QAbstractNativeEventFilter>
 #include <cstdint>
 
-#include "app/hotkey_binding.h"
+#include "app/hotkey/hotkey_binding.h"
 
 namespace tallix {
 

@@ -1,10 +1,10 @@
-#include "app/hotkey_binding.h"
+#include "app/hotkey/hotkey_binding.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
 
-#include "app/global_hotkey.h"
-#include "app/portal_hotkey.h"
+#include "app/hotkey/global_hotkey.h"
+#include "app/hotkey/portal_hotkey.h"
 
 namespace tallix {
 

@@ -1,3 +1,5 @@
+// The call-up key room: the key grab on X11, the desktop portal on Wayland, and the trigger
+// forms between them. It uses the settings store's key type and nothing else of the program.
 #pragma once
 
 #include <QObject>

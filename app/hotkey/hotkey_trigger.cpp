@@ -1,4 +1,4 @@
-#include "app/hotkey_trigger.h"
+#include "app/hotkey/hotkey_trigger.h"
 
 #include <xcb/xproto.h>
 #include <QStringList>

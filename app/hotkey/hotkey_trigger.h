@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/settings.h"
+#include "app/settings/settings.h"
 
 namespace tallix {
 

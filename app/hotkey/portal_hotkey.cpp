@@ -1,4 +1,4 @@
-#include "app/portal_hotkey.h"
+#include "app/hotkey/portal_hotkey.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -7,8 +7,8 @@
 #include <QDBusPendingCall>
 #include <QLoggingCategory>
 
-#include "app/hotkey_trigger.h"
-#include "app/portal_request.h"
+#include "app/hotkey/hotkey_trigger.h"
+#include "app/hotkey/portal_request.h"
 
 Q_LOGGING_CATEGORY(lcHotkey, "tallix.hotkey")
 

@@ -4,8 +4,8 @@
 #include <QPointer>
 #include <QVariantMap>
 
-#include "app/hotkey_binding.h"
-#include "app/settings.h"
+#include "app/hotkey/hotkey_binding.h"
+#include "app/settings/settings.h"
 
 class QDBusMessage;
 

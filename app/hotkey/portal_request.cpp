@@ -1,4 +1,4 @@
-#include "app/portal_request.h"
+#include "app/hotkey/portal_request.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>

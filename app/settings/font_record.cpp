@@ -1,4 +1,4 @@
-#include "app/font_record.h"
+#include "app/settings/font_record.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

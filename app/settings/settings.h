@@ -1,3 +1,5 @@
+// The settings room: the per-user store and the forms of what it keeps (window, key, font
+// record). Every other room may use it; it uses only Qt and the engine's precision range.
 #pragma once
 
 #include <QByteArray>

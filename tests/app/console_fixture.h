@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 
-#include "app/settings.h"
+#include "app/settings/settings.h"
 
 namespace tallix::test {
 

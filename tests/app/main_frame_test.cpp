@@ -12,9 +12,9 @@
 #include <QTimer>
 
 #include "app/calc_app.h"
-#include "app/calc_view.h"
+#include "app/console/calc_view.h"
+#include "app/desktop/tray.h"
 #include "app/main_frame.h"
-#include "app/tray.h"
 #include "console_fixture.h"
 #include "engine/engine.h"
 #include "tallix_version.h"

@@ -12,8 +12,9 @@
 #include <QTextBlock>
 #include <QTimer>
 
-#include "app/calc_view.h"
-#include "app/font_record.h"
+#include "app/console/calc_view.h"
+#include "app/console_font.h"
+#include "app/settings/font_record.h"
 #include "console_fixture.h"
 
 using namespace tallix;
@@ -309,7 +310,7 @@ void CalcViewTest::chosenFontIsAppliedAndStoredWithoutEffects() {
         dialog->setCurrentFont(wanted);
         dialog->accept();
     });
-    view.chooseFont();
+    chooseConsoleFont(view, settings.get());
     QVERIFY(!effectsShown);
     const auto stored = decodeLogFont(settings.get().font());
     QVERIFY(stored.has_value());

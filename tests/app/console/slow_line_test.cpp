@@ -14,8 +14,8 @@
 #include <new>
 #include <thread>
 
-#include "app/calc_view.h"
-#include "app/evaluation_worker.h"
+#include "app/console/calc_view.h"
+#include "app/console/evaluation_worker.h"
 #include "app/main_frame.h"
 #include "console_fixture.h"
 #include "engine/engine.h"

@@ -12,7 +12,7 @@
 #include <QThread>
 #include <QTimer>
 
-#include "app/single_instance.h"
+#include "app/desktop/single_instance.h"
 
 using namespace tallix;
 using Claim = SingleInstance::Claim;

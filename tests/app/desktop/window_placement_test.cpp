@@ -2,7 +2,7 @@
 // to draw, lost off every screen, too small to use.
 #include <QTest>
 
-#include "app/window_placement.h"
+#include "app/desktop/window_placement.h"
 
 using namespace tallix;
 

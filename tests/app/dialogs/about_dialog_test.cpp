@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/about_dialog.h"
+#include "app/dialogs/about_dialog.h"
 #include "tallix_version.h"
 
 using namespace tallix;

@@ -10,8 +10,9 @@
 #include <QTranslator>
 #include <functional>
 
-#include "app/calc_view.h"
-#include "app/font_record.h"
+#include "app/console/calc_view.h"
+#include "app/console_font.h"
+#include "app/settings/font_record.h"
 #include "console_fixture.h"
 
 using namespace tallix;
@@ -30,14 +31,14 @@ LogFont record(const QString& face, int height, int weight, bool italic) {
 }
 
 // Runs the console's font command; `act` gets the dialog once it is open, before OK.
-void chooseFont(CalcView& view, const std::function<void(QFontDialog&)>& act) {
+void chooseFont(CalcView& view, Settings& settings, const std::function<void(QFontDialog&)>& act) {
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         act(*dialog);
         dialog->accept();
     });
-    view.chooseFont();
+    chooseConsoleFont(view, settings);
 }
 
 QLineEdit* editShowing(QFontDialog& dialog, const QString& text) {
@@ -92,7 +93,7 @@ void FontDialogTest::untouchedOkKeepsTheRecord() {
     CalcView view(settings.get());
     const QFont before = view.font();
     QString family, shownStyle;
-    chooseFont(view, [&](QFontDialog& dialog) {
+    chooseFont(view, settings.get(), [&](QFontDialog& dialog) {
         family = dialog.currentFont().families().value(0);
         shownStyle = editShowing(dialog, style) ? style : QString();
     });
@@ -108,7 +109,7 @@ void FontDialogTest::newSizeChangesOnlyTheHeight() {
     bold.quality = 5;  // a field the program does not use, from a record made elsewhere
     settings.get().setFont(encodeLogFont(bold));
     CalcView view(settings.get());
-    chooseFont(view, [](QFontDialog& dialog) {
+    chooseFont(view, settings.get(), [](QFontDialog& dialog) {
         QFont bigger = dialog.currentFont();
         bigger.setPointSize(18);
         dialog.setCurrentFont(bigger);
@@ -125,7 +126,7 @@ void FontDialogTest::newSizeChangesOnlyTheHeight() {
 void FontDialogTest::untouchedOkWithNoStoredFontStoresNothing() {
     test::TempSettings settings;
     CalcView view(settings.get());
-    chooseFont(view, [](QFontDialog&) {});
+    chooseFont(view, settings.get(), [](QFontDialog&) {});
     QVERIFY(settings.get().font().isEmpty());
 }
 
@@ -134,7 +135,7 @@ void FontDialogTest::sampleIsTallEnoughForItsFont() {
     settings.get().setFont(encodeLogFont(record(MONO, -40, 400, false)));
     CalcView view(settings.get());
     int height = 0, needed = 0;
-    chooseFont(view, [&](QFontDialog& dialog) {
+    chooseFont(view, settings.get(), [&](QFontDialog& dialog) {
         for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
             if (!edit->parentWidget()->inherits("QGroupBox")) continue;
             height = edit->height();

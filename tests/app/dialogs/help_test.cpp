@@ -8,8 +8,8 @@
 #include <QTest>
 #include <QTextBrowser>
 
-#include "app/help.h"
-#include "app/help_window.h"
+#include "app/desktop/help.h"
+#include "app/dialogs/help_window.h"
 
 using namespace tallix;
 

@@ -9,7 +9,7 @@
 #include <climits>
 #include <optional>
 
-#include "app/options_dialog.h"
+#include "app/dialogs/options_dialog.h"
 
 using namespace tallix;
 

@@ -1,7 +1,7 @@
 // The call-up key between the settings' bits and the portal's triggers, both ways.
 #include <QTest>
 
-#include "app/hotkey_trigger.h"
+#include "app/hotkey/hotkey_trigger.h"
 
 using namespace tallix;
 

@@ -13,9 +13,9 @@
 #include <QTimer>
 #include <deque>
 
+#include "app/dialogs/options_dialog.h"
+#include "app/hotkey/portal_hotkey.h"
 #include "app/main_frame.h"
-#include "app/options_dialog.h"
-#include "app/portal_hotkey.h"
 
 using namespace tallix;
 

@@ -7,8 +7,8 @@
 #include <QtEndian>
 #include <limits>
 
-#include "app/font_record.h"
-#include "app/settings.h"
+#include "app/settings/font_record.h"
+#include "app/settings/settings.h"
 #include "console_fixture.h"
 
 using namespace tallix;

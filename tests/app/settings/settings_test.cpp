@@ -13,7 +13,7 @@
 #include <csignal>
 #include <optional>
 
-#include "app/settings.h"
+#include "app/settings/settings.h"
 
 using namespace tallix;
 
