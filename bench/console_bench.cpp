@@ -1,8 +1,8 @@
 // Timings of the console's heavy paths: a paste of 10,000 lines, each one
-// evaluated; Enter at the end of a 100,000-line console; huge pastes (1 MB on
-// one line and Enter on it, 3 MB of short lines with the memory they take, and
-// how soon Esc ends such a paste). Prints figures; run it by hand:
-// QT_QPA_PLATFORM=offscreen console_bench [paste|enter|huge ...]
+// evaluated; a paste of 100,000 assignments, each to a new variable; Enter at the end of a
+// 100,000-line console; huge pastes (1 MB on one line and Enter on it, 3 MB of short lines with the
+// memory they take, and how soon Esc ends such a paste). Prints figures; run it by hand:
+// QT_QPA_PLATFORM=offscreen console_bench [paste|variables|enter|huge ...]
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -61,6 +61,23 @@ void pasteTenThousandLines(Settings& settings) {
         QCoreApplication::processEvents();
     });
     std::printf("paste of 10,000 lines: %.0f ms (console now %d lines)\n", ms,
+                view.document()->blockCount());
+}
+
+// Each line names a variable the table does not hold yet, so every lookup meets a table one
+// longer than the last.
+void pasteOneHundredThousandNewVariables(Settings& settings) {
+    CalcView view(settings);
+    showAsInTheWindow(view);
+    QString text;
+    for (int i = 0; i < 100000; ++i)
+        text += QString("v%1=%1\r\n").arg(i);
+    QGuiApplication::clipboard()->setText(text);
+    const double ms = millisecondsOf([&] {
+        view.paste();
+        QCoreApplication::processEvents();
+    });
+    std::printf("paste of 100,000 new variables: %.0f ms (console now %d lines)\n", ms,
                 view.document()->blockCount());
 }
 
@@ -197,6 +214,7 @@ int main(int argc, char** argv) {
         evaluateTenThousandLines();
         pasteTenThousandLines(settings);
     }
+    if (parts.contains("variables")) pasteOneHundredThousandNewVariables(settings);
     if (parts.contains("enter")) enterOnALongConsole(settings);
     if (parts.contains("huge")) {
         pasteOneMegabyteLine(settings);

@@ -14,7 +14,7 @@ char input_buffer[LINE_BUFFER_SIZE];
 char output_buffer[LINE_BUFFER_SIZE];
 int output_error = 0;
 Scanner scanner;
-std::deque<NameEntry> name_table;
+IndexedNameTable name_table;
 std::vector<std::unique_ptr<Node>> temp_list;
 std::vector<void*> parser_stack_blocks;
 std::atomic<bool> line_running{false};

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <atomic>
-#include <deque>
 #include <memory>
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/language/indexed_name_table.h"
 #include "engine/language/node.h"
 #include "engine/language/scanner.h"
 
@@ -34,9 +34,9 @@ extern int output_error;
 extern Scanner scanner;
 
 // Every name the language knows, built-ins first, then variables in the order
-// they were created. A deque keeps entries in place as the table grows, so a
-// token that points at an entry stays valid for the rest of its line.
-extern std::deque<NameEntry> name_table;
+// they were created. Entries stay in place as the table grows, so a token that
+// points at an entry stays valid for the rest of its line.
+extern IndexedNameTable name_table;
 
 // Owner of every object made while one line is evaluated. It is emptied at
 // the end of each line but keeps its storage, so a line allocates no list.

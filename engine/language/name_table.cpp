@@ -2,27 +2,8 @@
 
 namespace tallix {
 
-namespace {
-
-char ascii_lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool same_name(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 NameEntry* lookup(std::string_view text) {
-    for (NameEntry& entry : name_table) {
-        if (same_name(entry.name, text)) return &entry;
-    }
-    return nullptr;
+    return name_table.first_named(text);
 }
 
 NameEntry& add_variable(const NameEntry& entry) {
