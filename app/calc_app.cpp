@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/console/calc_view.h"
+#include "app/desktop/descriptor_limit.h"
 #include "app/desktop/single_instance.h"
 #include "app/desktop/termination_signals.h"
 #include "app/dialogs/message_box.h"
@@ -20,6 +21,9 @@ namespace tallix {
 namespace {
 
 const QString SAVE_FAILED = QStringLiteral("設定を保存できませんでした。");
+const QString UNGUARDED = QStringLiteral(
+    "多重起動を防ぐためのフォルダーを用意できませんでした。\n"
+    "このまま起動しますが、Tallixを続けて起動すると二つ目のウィンドウが開きます。");
 
 }  // namespace
 
@@ -52,6 +56,7 @@ void CalcApp::installTranslations() {
 }
 
 int CalcApp::run() {
+    raiseDescriptorLimit();
     instance_ = std::make_unique<SingleInstance>();
     // The launcher's permission to raise a window goes to the instance that shows one.
     switch (instance_->claim(qEnvironmentVariable("XDG_ACTIVATION_TOKEN"))) {
@@ -60,6 +65,9 @@ int CalcApp::run() {
         case SingleInstance::Claim::Unreachable:
             showWarning(nullptr, QStringLiteral("Tallixは既に起動しています"));
             return 1;
+        case SingleInstance::Claim::Unguarded:
+            showWarning(nullptr, UNGUARDED);
+            break;
         case SingleInstance::Claim::First:
             break;
     }

@@ -1,6 +1,5 @@
 #include "app/desktop/single_instance.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -8,18 +7,21 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QSysInfo>
 #include <QThread>
 #include <QTimer>
 #include <memory>
 
+#include "app/desktop/local_listener.h"
+#include "app/desktop/private_folder.h"
+
 namespace tallix {
 
 namespace {
 
+const QString SOCKET_NAME = QStringLiteral("Tallix.socket");
+const QString LOCK_NAME = QStringLiteral("Tallix.lock");
 // The request: "show", then, from launches that have one, "token <activation token>". An
 // instance that knows only "show" reads the first line and acts on it.
 const QByteArray SHOW_LINE = "show\n";
@@ -33,25 +35,6 @@ constexpr int HANDOVER_PATIENCE_MS = 2000;
 constexpr int RETRY_INTERVAL_MS = 25;
 // A lock file without readable content is being written for this long at most.
 constexpr qint64 WRITE_GRACE_MS = 1000;
-
-bool isPrivateFolder(const QString& path) {
-    struct stat info;
-    return lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
-           info.st_uid == getuid() && (info.st_mode & 077) == 0;
-}
-
-// A folder of our own under `base`, made private if it is ours; empty if that cannot be.
-QString ownFolderIn(const QString& base) {
-    if (base.isEmpty()) return QString();
-    const QString folder = QDir(base).filePath(QStringLiteral("tallix"));
-    if (!QDir().mkpath(folder)) return QString();
-    struct stat info;
-    if (lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
-        info.st_uid == getuid()) {
-        chmod(QFile::encodeName(folder).constData(), 0700);
-    }
-    return isPrivateFolder(folder) ? folder : QString();
-}
 
 // The program's file name, also after an update replaced the file it runs from.
 QString exeName(qint64 pid) {
@@ -73,24 +56,18 @@ bool validToken(const QByteArray& token) {
 SingleInstance::SingleInstance(const QString& folder, QObject* parent)
     : QObject(parent),
       folder_(folder.isEmpty() ? privateFolder() : folder),
-      lockPath_(QDir(folder_).filePath("Tallix.lock")),
-      socketPath_(QDir(folder_).filePath("Tallix.socket")),
+      lockPath_(QDir(folder_).filePath(LOCK_NAME)),
+      socketPath_(QDir(folder_).filePath(SOCKET_NAME)),
       lock_(lockPath_) {
     // The lock lasts as long as the program runs: only an owner that is gone makes it stale.
     lock_.setStaleLockTime(0);
 }
 
-SingleInstance::~SingleInstance() {
-    if (server_) server_->close();
-}
+SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::privateFolder() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && isPrivateFolder(runtime)) return runtime;
-    QString folder =
-        ownFolderIn(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation));
-    if (folder.isEmpty()) folder = ownFolderIn(QDir(QDir::homePath()).filePath(".cache"));
-    return folder;
+    // The socket's name is the longer of the two.
+    return tallix::privateFolder(SOCKET_NAME);
 }
 
 bool SingleInstance::ownerIsRunning(qint64 pid) {
@@ -103,7 +80,7 @@ bool SingleInstance::ownerIsRunning(qint64 pid) {
 }
 
 SingleInstance::Claim SingleInstance::claim(const QString& activationToken) {
-    if (folder_.isEmpty()) return Claim::First;  // nowhere private to keep a lock: run unguarded
+    if (folder_.isEmpty()) return Claim::Unguarded;
     const QDeadlineTimer patience(HANDOVER_PATIENCE_MS);
     for (;;) {
         if (lock_.tryLock(0)) {
@@ -113,7 +90,7 @@ SingleInstance::Claim SingleInstance::claim(const QString& activationToken) {
         if (lock_.error() != QLockFile::LockFailedError) {
             // The lock cannot be written at all (a read-only file system): running
             // unguarded beats not running.
-            return Claim::First;
+            return Claim::Unguarded;
         }
         if (removeStaleLock()) continue;
         if (askRunningInstance(activationToken)) return Claim::HandedOver;
@@ -157,43 +134,40 @@ bool SingleInstance::askRunningInstance(const QString& activationToken) {
 }
 
 void SingleInstance::listen() {
-    // A socket file left by a crashed owner would block listen().
-    QLocalServer::removeServer(socketPath_);
-    server_ = std::make_unique<QLocalServer>();
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(server_.get(), &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = server_->nextPendingConnection())
-            serve(socket);
-    });
-    if (!server_->listen(socketPath_)) {
+    listener_ = std::make_unique<LocalListener>();
+    connect(listener_.get(), &LocalListener::newConnection, this, &SingleInstance::serve);
+    if (!listener_->listen(socketPath_)) {
         // The program runs on, but later launches cannot reach it and say it is running
         // already: the reason belongs where its user can find it.
         qWarning().noquote() << "Tallix: cannot listen on" << socketPath_ << "-"
-                             << server_->errorString();
+                             << listener_->errorString();
     }
 }
 
 // The whole request is read before acting: the token comes after "show". A request that does
-// not end, or grows beyond any real one, is dropped.
+// not end, or grows beyond any real one, is dropped. The listener owns the socket; one it
+// aborted (or that aborted itself) has nothing left to read.
 void SingleInstance::serve(QLocalSocket* socket) {
     auto buffer = std::make_shared<QByteArray>();
     auto* timer = new QTimer(socket);
     timer->setSingleShot(true);
     connect(timer, &QTimer::timeout, socket, &QLocalSocket::abort);
     timer->start(REQUEST_TIMEOUT_MS);
-    connect(socket, &QLocalSocket::readyRead, socket, [socket, buffer] {
-        *buffer += socket->readAll();
+    auto take = [socket, buffer] {
+        if (socket->isOpen() && socket->bytesAvailable() > 0) *buffer += socket->readAll();
+    };
+    connect(socket, &QLocalSocket::readyRead, socket, [socket, buffer, take] {
+        take();
         if (buffer->size() > MAX_REQUEST) {
             buffer->clear();
             socket->abort();
         }
     });
-    connect(socket, &QLocalSocket::disconnected, this, [this, socket, buffer, timer] {
+    connect(socket, &QLocalSocket::disconnected, this, [this, buffer, timer, take] {
         timer->stop();
-        *buffer += socket->readAll();
+        take();
         const QList<QByteArray> lines = buffer->split('\n');
         const bool complete = buffer->size() <= MAX_REQUEST && buffer->endsWith('\n');
-        socket->deleteLater();
         if (!complete || lines.first() + '\n' != SHOW_LINE) return;
         QString token;
         if (lines.size() > 1 && lines[1].startsWith(TOKEN_PREFIX) &&

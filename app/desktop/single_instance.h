@@ -5,10 +5,11 @@
 #include <QString>
 #include <memory>
 
-class QLocalServer;
 class QLocalSocket;
 
 namespace tallix {
+
+class LocalListener;
 
 // One running program per user. The first launch holds a lock file and listens on a local
 // socket; a later launch finds the lock taken and asks the first, over the socket, to show
@@ -26,14 +27,14 @@ class SingleInstance : public QObject {
         First,        // this process runs the program
         HandedOver,   // the running instance was asked to show itself
         Unreachable,  // another instance holds the lock but does not answer
+        Unguarded,    // nowhere private to keep the lock: this process runs unguarded
     };
     // A launch that finds the lock taken keeps trying to reach its owner for a moment: a
     // first launch started at the same time may not listen yet. `activationToken` goes to the
     // running instance with the request.
     Claim claim(const QString& activationToken = QString());
 
-    // The user's runtime folder when it is theirs alone, otherwise a folder of the program in
-    // the user's cache made private; empty when neither can be had.
+    // Where lock and socket live by default (see private_folder.h); empty when nowhere.
     static QString privateFolder();
     // Whether the lock file's owner is a running program of this name and user.
     static bool ownerIsRunning(qint64 pid);
@@ -52,7 +53,7 @@ class SingleInstance : public QObject {
     QString lockPath_;
     QString socketPath_;
     QLockFile lock_;
-    std::unique_ptr<QLocalServer> server_;
+    std::unique_ptr<LocalListener> listener_;
 };
 
 }  // namespace tallix
