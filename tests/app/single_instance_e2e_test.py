@@ -1,12 +1,20 @@
 #!/usr/bin/env python3
 """The single-instance rule in the real program under Xvfb: a lock file left empty or damaged
-does not keep the program from starting, and of two launches started together one runs and
-the other hands over to it.
+does not keep the program from starting, of two launches started together one runs and the
+other hands over to it, and a flood of connections to a program short of descriptors leaves it
+listening.
 """
 import os
+import select
+import socket
+import struct
+import subprocess
 import sys
 
+import desktop as harness
 from desktop import Tallix, check, run_scenarios, wait_for
+
+FLOOD = 300
 
 
 def lock_path(desktop):
@@ -33,9 +41,68 @@ def launches_started_together(desktop):
     check(len(desktop.windows_titled_tallix()) == 1, "more than one window")
 
 
+def open_connection(path):
+    connection = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    try:
+        connection.connect(path)
+    except OSError as error:
+        raise AssertionError("the program stopped listening during the flood: %s" % error)
+    connection.setblocking(False)
+    return connection
+
+
+def closed_by_peer(connection):
+    try:
+        return connection.recv(1) == b""
+    except BlockingIOError:
+        return False
+    except ConnectionError:
+        return True
+
+
+def flood_of_connections_under_few_descriptors(desktop):
+    """Idle, garbage-sending and reset connections, far more than the program has descriptors
+    for: it drops what it cannot hold, keeps its socket and still answers a later launch."""
+    socket_path = os.path.join(desktop.env["XDG_RUNTIME_DIR"], "Tallix.socket")
+    errors_path = os.path.join(desktop.home, "stderr.txt")
+    with open(errors_path, "wb") as errors:
+        first = subprocess.Popen(["prlimit", "--nofile=40:40", harness.TALLIX, "/s"],
+                                 env=desktop.env, stdout=subprocess.DEVNULL, stderr=errors)
+    desktop.processes.append(first)
+    wait_for("the program to listen", lambda: os.path.exists(socket_path))
+    connections = []
+    for i in range(FLOOD):
+        connection = open_connection(socket_path)
+        if i % 3 == 1:
+            connection.send(b"garbage" * 100)
+        elif i % 3 == 2:  # a reset instead of an orderly end
+            connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            connection.close()
+            continue
+        connections.append(connection)
+    # Every connection still open has been taken and let go: dropped for room or timed out.
+    wait_for("the program to let go of the flood",
+             lambda: all(closed_by_peer(c) for c in connections if select.select([c], [], [], 0)[0])
+             and all(select.select([c], [], [], 0)[0] for c in connections))
+    for connection in connections:
+        connection.close()
+    check(first.poll() is None, "the program ended during the flood")
+    check(os.path.exists(socket_path), "the socket is gone after the flood")
+
+    later = Tallix(desktop, expect_window=False)
+    check(later.wait_end() == 0, "the later launch did not hand over")
+    wait_for("the hidden window to be called up", lambda: desktop.windows_titled_tallix(first.pid))
+    first.terminate()
+    first.wait(harness.TIMEOUT)
+    with open(errors_path, "rb") as errors:
+        logged = errors.read()
+    check(b"device not open" not in logged, "stderr flooded: %r" % logged[:300])
+
+
 SCENARIOS = [
     (damaged_locks_do_not_lock_out, dict()),
     (launches_started_together, dict()),
+    (flood_of_connections_under_few_descriptors, dict()),
 ]
 
 
