@@ -1,7 +1,10 @@
 // One instance per user: the first claims, a later one hands over (with its activation token),
 // a lock whose owner is not a running Tallix of this user does not count, a live owner that
-// does not answer is reported, and lock and socket live where only this user can reach them.
+// does not answer is reported, lock and socket live where only this user can reach them (or
+// nowhere, and the launch says so), and the socket outlives a flood of connections.
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -12,6 +15,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "app/desktop/local_listener.h"
 #include "app/desktop/single_instance.h"
 
 using namespace tallix;
@@ -52,6 +56,69 @@ mode_t modeOf(const QString& path) {
     return info.st_mode & 0777;
 }
 
+uid_t ownerOf(const QString& path) {
+    struct stat info {};
+    lstat(QFile::encodeName(path).constData(), &info);
+    return info.st_uid;
+}
+
+// Another user's id; the tests run as root, which may give files away.
+constexpr uid_t OTHER_USER = 4242;
+
+// Sets environment variables for as long as it lives.
+class Environment {
+  public:
+    void set(const char* name, const QString& value) {
+        if (!saved_.contains(name)) saved_[name] = qgetenv(name);
+        value.isNull() ? qunsetenv(name) : qputenv(name, QFile::encodeName(value));
+    }
+    ~Environment() {
+        for (auto it = saved_.begin(); it != saved_.end(); ++it)
+            it.value().isNull() ? qunsetenv(it.key()) : qputenv(it.key(), it.value());
+    }
+
+  private:
+    QMap<QByteArray, QByteArray> saved_;
+};
+
+int openDescriptors() {
+    return int(QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::System).size());
+}
+
+// Another process that opens `count` connections to `path` on "go", says "closed" once the
+// listener has let go of every one (dropped, timed out or refused) and ends when its input does.
+const char* FLOODER = R"(
+import socket, sys, time
+path, count = sys.argv[1], int(sys.argv[2])
+sys.stdin.readline()
+open_ = []
+for i in range(count):
+    s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    try:
+        s.connect(path)
+    except OSError:
+        continue
+    s.setblocking(False)
+    if i % 2:
+        s.send(b"garbage")
+    open_.append(s)
+while open_:
+    still = []
+    for s in open_:
+        try:
+            if s.recv(1) == b"":
+                continue
+        except BlockingIOError:
+            still.append(s)
+            continue
+        except OSError:
+            continue
+    open_ = still
+    time.sleep(0.02)
+print("closed", flush=True)
+sys.stdin.read()
+)";
+
 }  // namespace
 
 class SingleInstanceTest : public QObject {
@@ -68,6 +135,10 @@ class SingleInstanceTest : public QObject {
     void liveOwnerThatDoesNotAnswer();
     void folderIsPrivateToTheUser_data();
     void folderIsPrivateToTheUser();
+    void folderFallsBackInTurn_data();
+    void folderFallsBackInTurn();
+    void keepsListeningWhenOutOfDescriptors();
+    void holdsABoundedNumberOfConnections();
 };
 
 void SingleInstanceTest::laterLaunchHandsOverItsToken_data() {
@@ -215,6 +286,152 @@ void SingleInstanceTest::folderIsPrivateToTheUser() {
     restore("XDG_CACHE_HOME", savedCache);
     QCOMPARE(folder, usesRuntime ? runtime : cache + "/tallix");
     QCOMPARE(modeOf(folder), mode_t(0700));
+}
+
+// What each place is made of, and where the lock goes. "tallix-UID" is the user's own folder.
+void SingleInstanceTest::folderFallsBackInTurn_data() {
+    QTest::addColumn<QString>("runtimeKind");  // private, open, world, sticky, long, none
+    QTest::addColumn<QString>("cacheKind");    // fine, link, foreign, unusable
+    QTest::addColumn<QString>("expected");     // runtime, cache, cache-own, runtime-own, none
+    QTest::newRow("world-writable runtime") << "world"
+                                            << "fine"
+                                            << "cache";
+    QTest::newRow("runtime beyond the socket-name limit") << "long"
+                                                          << "fine"
+                                                          << "cache";
+    QTest::newRow("cache folder a link into another user's folder") << "world"
+                                                                    << "link"
+                                                                    << "cache-own";
+    QTest::newRow("cache folder of another user") << "world"
+                                                  << "foreign"
+                                                  << "cache-own";
+    QTest::newRow("sticky shared runtime, no cache") << "sticky"
+                                                     << "unusable"
+                                                     << "runtime-own";
+    QTest::newRow("world-writable runtime, no cache") << "world"
+                                                      << "unusable"
+                                                      << "none";
+    QTest::newRow("long runtime, no cache") << "long"
+                                            << "unusable"
+                                            << "none";
+    QTest::newRow("no runtime, no cache") << "none"
+                                          << "unusable"
+                                          << "none";
+}
+
+void SingleInstanceTest::folderFallsBackInTurn() {
+    QFETCH(QString, runtimeKind);
+    QFETCH(QString, cacheKind);
+    QFETCH(QString, expected);
+    QTemporaryDir home;
+    const QString runtime =
+        runtimeKind == "long" ? home.filePath(QString(90, 'r')) : home.filePath("runtime");
+    const QString cache = home.filePath(".cache");
+    const QString own = QStringLiteral("tallix-%1").arg(getuid());
+    const QString foreign = home.filePath("foreign");
+    Environment environment;
+    environment.set("HOME", home.path());
+    environment.set("XDG_CACHE_HOME", cache);
+    environment.set("XDG_RUNTIME_DIR", runtimeKind == "none" ? QString() : runtime);
+
+    const QMap<QString, int> runtimeModes{
+        {"private", 0700}, {"world", 0777}, {"sticky", 01777}, {"long", 0700}, {"none", 0700}};
+    QVERIFY(QDir().mkpath(runtime));
+    QVERIFY(chmod(QFile::encodeName(runtime).constData(), mode_t(runtimeModes[runtimeKind])) == 0);
+    QVERIFY(QDir().mkpath(foreign));
+    QVERIFY(chmod(QFile::encodeName(foreign).constData(), 0755) == 0);
+    QVERIFY(chown(QFile::encodeName(foreign).constData(), OTHER_USER, OTHER_USER) == 0);
+    if (cacheKind == "unusable") {
+        QFile file(cache);  // a file where the folder should be
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    } else {
+        QVERIFY(QDir().mkpath(cache));
+        if (cacheKind == "fine") QVERIFY(QDir().mkpath(cache + "/tallix"));
+        if (cacheKind == "link") QVERIFY(QFile::link(foreign, cache + "/tallix"));
+        if (cacheKind == "foreign") {
+            QVERIFY(QDir().mkpath(cache + "/tallix"));
+            QVERIFY(chown(QFile::encodeName(cache + "/tallix").constData(), OTHER_USER,
+                          OTHER_USER) == 0);
+        }
+    }
+
+    const QMap<QString, QString> places{{"runtime", runtime},
+                                        {"cache", cache + "/tallix"},
+                                        {"cache-own", cache + "/" + own},
+                                        {"runtime-own", runtime + "/" + own},
+                                        {"none", QString()}};
+    const QString folder = SingleInstance::privateFolder();
+    QCOMPARE(folder, places[expected]);
+    // Another user's folder is neither taken nor changed.
+    QCOMPARE(modeOf(foreign), mode_t(0755));
+    QCOMPARE(ownerOf(foreign), OTHER_USER);
+    if (cacheKind == "foreign") QCOMPARE(modeOf(cache + "/tallix"), mode_t(0755));
+    SingleInstance launch;
+    if (folder.isEmpty()) {
+        QCOMPARE(launch.claim(), Claim::Unguarded);
+    } else {
+        QCOMPARE(modeOf(folder), mode_t(0700));
+        QCOMPARE(ownerOf(folder), getuid());
+        QCOMPARE(launch.claim(), Claim::First);
+        QVERIFY(QFileInfo(folder + "/Tallix.socket").exists());
+    }
+}
+
+// Out of descriptors, the listener drops connections instead of its socket: a flood from
+// another process while this one has only a handful of descriptors to spare leaves the socket
+// in place, and a request after it is served.
+void SingleInstanceTest::keepsListeningWhenOutOfDescriptors() {
+    QTemporaryDir dir;
+    const QString socketPath = dir.filePath("Tallix.socket");
+    SingleInstance first(dir.path());
+    QCOMPARE(first.claim(), Claim::First);
+    QSignalSpy shown(&first, &SingleInstance::showRequested);
+    QProcess flooder;
+    flooder.start("python3", {"-c", FLOODER, socketPath, "200"});
+    QVERIFY(flooder.waitForStarted());
+
+    rlimit normal{};
+    QVERIFY(getrlimit(RLIMIT_NOFILE, &normal) == 0);
+    rlimit scarce = normal;
+    scarce.rlim_cur = rlim_t(openDescriptors() + 8);
+    QVERIFY(setrlimit(RLIMIT_NOFILE, &scarce) == 0);
+    flooder.write("go\n");
+    const bool closed = QTest::qWaitFor(
+        [&] { return flooder.canReadLine() || flooder.state() != QProcess::Running; }, 30'000);
+    setrlimit(RLIMIT_NOFILE, &normal);
+    QVERIFY(closed);
+    QCOMPARE(flooder.readLine(), QByteArray("closed\n"));
+    flooder.closeWriteChannel();
+    QVERIFY(flooder.waitForFinished());
+
+    QVERIFY(QFileInfo::exists(socketPath));
+    QCOMPARE(claimElsewhere(dir.path(), "after"), Claim::HandedOver);
+    QTRY_COMPARE(shown.count(), 1);
+    QCOMPARE(shown[0][0].toString(), QString("after"));
+}
+
+// Idle connections beyond the bound push out the oldest, which see their end at once.
+void SingleInstanceTest::holdsABoundedNumberOfConnections() {
+    QTemporaryDir dir;
+    LocalListener listener;
+    QVERIFY(listener.listen(dir.filePath("socket")));
+    int accepted = 0;
+    connect(&listener, &LocalListener::newConnection, this, [&] { ++accepted; });
+    const int count = int(LocalListener::MAX_HELD) + 20;
+    std::vector<std::unique_ptr<QLocalSocket>> clients;
+    for (int i = 0; i < count; ++i) {
+        clients.push_back(std::make_unique<QLocalSocket>());
+        clients.back()->connectToServer(dir.filePath("socket"));
+        QVERIFY(clients.back()->waitForConnected(5000));
+    }
+    QTRY_COMPARE(accepted, count);
+    auto connectedFrom = [&](int from) {
+        return int(std::count_if(clients.begin() + from, clients.end(), [](const auto& client) {
+            return client->state() == QLocalSocket::ConnectedState;
+        }));
+    };
+    QTRY_COMPARE(connectedFrom(0), int(LocalListener::MAX_HELD));
+    QCOMPARE(connectedFrom(count - int(LocalListener::MAX_HELD)), int(LocalListener::MAX_HELD));
 }
 
 QTEST_MAIN(SingleInstanceTest)
