@@ -1,5 +1,9 @@
 #include "app/settings/settings.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <algorithm>
 #include <limits>
@@ -21,6 +25,17 @@ bool isModifierSet(int mod) {
 
 bool fitsInInt(qint64 value) {
     return value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max();
+}
+
+// The store is saved to a new file that is flushed to disk and then renamed over the old one;
+// the rename itself lasts through a power cut only once the folder that holds the name is
+// flushed too. A file system that cannot flush a folder keeps the save as it is.
+void flushFolderOf(const QString& file) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 }  // namespace
@@ -69,7 +84,11 @@ void Settings::write(std::initializer_list<std::pair<QString, QVariant>> values)
         store_ = std::move(fresh);
         store_->sync();
     }
-    if (store_->status() == QSettings::AccessError) reportSaveFailure();
+    if (store_->status() == QSettings::AccessError) {
+        reportSaveFailure();
+        return;
+    }
+    flushFolderOf(path());
 }
 
 void Settings::reportSaveFailure() {
