@@ -99,10 +99,32 @@ def flood_of_connections_under_few_descriptors(desktop):
     check(b"device not open" not in logged, "stderr flooded: %r" % logged[:300])
 
 
+def no_private_folder_is_told(desktop):
+    """A runtime folder anyone may write to and no cache folder: the launch says it runs
+    without the guard, once, and runs."""
+    os.chmod(desktop.env["XDG_RUNTIME_DIR"], 0o777)
+    with open(os.path.join(desktop.home, ".cache"), "wb"):
+        pass  # a file where the cache folder should be
+    app = Tallix(desktop, expect_window=False)
+    message = wait_for("the message", app.main_window)
+    check("_NET_WM_WINDOW_TYPE_DIALOG" in desktop.run("xprop", "-id", message,
+                                                      "_NET_WM_WINDOW_TYPE").stdout,
+          "the first window is not a message box")
+    desktop.run("xdotool", "windowfocus", "--sync", message)
+    desktop.key("Return")
+    app.window = wait_for("the main window", lambda: [
+        w for w in desktop.windows_titled_tallix(app.process.pid)
+        if w != message and desktop.is_viewable(w)])[0]
+    check(app.messages() == [] or not any(desktop.is_viewable(w) for w in app.messages()),
+          "the message came again")
+    check(app.exit_from_menu() == 0, "the program did not end cleanly")
+
+
 SCENARIOS = [
     (damaged_locks_do_not_lock_out, dict()),
     (launches_started_together, dict()),
     (flood_of_connections_under_few_descriptors, dict()),
+    (no_private_folder_is_told, dict()),
 ]
 
 
