@@ -71,8 +71,11 @@ bool LocalListener::listen(const QString& path) {
 }
 
 void LocalListener::close() {
-    for (QLocalSocket* socket : std::exchange(held_, {}))
+    // Connections still held end without a word: no half-read request acts any more.
+    for (QLocalSocket* socket : std::exchange(held_, {})) {
+        socket->disconnect();
         delete socket;
+    }
     delete notifier_;
     notifier_ = nullptr;
     if (listening_ < 0) return;
@@ -102,8 +105,8 @@ void LocalListener::acceptPending() {
                 continue;  // that one connection is gone; the next may be fine
             case EMFILE:
             case ENFILE:
-                if (!makeRoom()) refuseOne();
-                continue;
+                if (makeRoom() || refuseOne()) continue;
+                return;
             default:  // short of memory or buffers: try again in a moment
                 pause();
                 return;
@@ -124,17 +127,19 @@ bool LocalListener::makeRoom() {
 
 // Out of descriptors with none of ours to give up: take the newcomer on the spare descriptor
 // and close it, so it does not stay in the queue and wake us again and again.
-void LocalListener::refuseOne() {
+bool LocalListener::refuseOne() {
     if (spare_ < 0) spare_ = openSpare();
     if (spare_ < 0) {
         pause();
-        return;
+        return false;
     }
     ::close(spare_);
     const int fd = ::accept4(listening_, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd >= 0) ::close(fd);
     spare_ = openSpare();
-    if (spare_ < 0) pause();
+    if (spare_ >= 0) return true;
+    pause();
+    return false;
 }
 
 void LocalListener::adopt(int descriptor) {

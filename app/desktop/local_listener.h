@@ -39,7 +39,7 @@ class LocalListener : public QObject {
   private:
     void acceptPending();
     bool makeRoom();
-    void refuseOne();
+    bool refuseOne();
     void adopt(int descriptor);
     void pause();
 
