@@ -154,7 +154,8 @@ QTextBlock CalcView::recalculateLines(QTextCursor& editor) {
         }
         if (planned.line.userData() != nullptr) {
             unmarkLine(planned.line);
-            highlighter_->rehighlightBlock(planned.line);
+            // Only a line that reads as an output was coloured as a result.
+            if (planned.origin != LineOrigin::Typed) highlighter_->rehighlightBlock(planned.line);
         }
         pending = std::move(output);
         if (sinceShown.elapsed() >= SHOW_RECALC_EVERY_MS) {
@@ -199,17 +200,18 @@ void CalcView::placeOutput(QTextCursor& editor, const QTextBlock& line, const QS
         editor.setPosition(line.position() + line.length() - 1, QTextCursor::KeepAnchor);
         editor.removeSelectedText();
         unmarkLine(editor.block());
-        highlighter_->rehighlightBlock(editor.block());
+        return;
+    }
+    // The same text keeps its colour: an opened line that reads as an output
+    // is coloured as a result already.
+    if (line.text() == output) {
+        if (originOf(line) != LineOrigin::Result) markLine(line, LineOrigin::Result, output);
         return;
     }
     markLine(line, LineOrigin::Result, output);
-    if (line.text() != output) {
-        editor.setPosition(line.position());
-        editor.setPosition(line.position() + line.length() - 1, QTextCursor::KeepAnchor);
-        editor.insertText(output);
-    } else {
-        highlighter_->rehighlightBlock(line);
-    }
+    editor.setPosition(line.position());
+    editor.setPosition(line.position() + line.length() - 1, QTextCursor::KeepAnchor);
+    editor.insertText(output);
 }
 
 void CalcView::appendResultLine(QTextCursor& editor, const QString& output) {

@@ -62,10 +62,17 @@ bool is_number(std::string_view text) {
     return is_plain_number(text) || is_scientific_number(text);
 }
 
+// "ERR", the number, ": " and the message of one entry of the table.
 bool is_error_line(std::string_view text) {
+    constexpr std::string_view PREFIX = "ERR";
+    if (text.substr(0, PREFIX.size()) != PREFIX) return false;
+    size_t at = PREFIX.size();
+    const size_t digits = skip_digits(text, at);
+    if (digits == 0 || digits > 9 || text.substr(at, 2) != ": ") return false;
+    const int code = std::stoi(std::string(text.substr(PREFIX.size(), digits)));
+    const std::string_view message = text.substr(at + 2);
     for (const error_text& error : errors::all) {
-        const std::string line = "ERR" + std::to_string(error.code) + ": " + error.message;
-        if (text == line) return true;
+        if (error.code == code && message == error.message) return true;
     }
     return false;
 }
