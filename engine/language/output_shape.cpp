@@ -58,7 +58,10 @@ bool is_scientific_number(std::string_view text) {
 }
 
 bool is_number(std::string_view text) {
-    if (!text.empty() && text[0] == '-') text.remove_prefix(1);
+    if (!text.empty() && text[0] == '-') {
+        text.remove_prefix(1);
+        if (text == "0") return false;  // zero has no sign
+    }
     return is_plain_number(text) || is_scientific_number(text);
 }
 
@@ -68,7 +71,8 @@ bool is_error_line(std::string_view text) {
     if (text.substr(0, PREFIX.size()) != PREFIX) return false;
     size_t at = PREFIX.size();
     const size_t digits = skip_digits(text, at);
-    if (digits == 0 || digits > 9 || text.substr(at, 2) != ": ") return false;
+    if (digits == 0 || digits > 9 || text[PREFIX.size()] == '0' || text.substr(at, 2) != ": ")
+        return false;
     const int code = std::stoi(std::string(text.substr(PREFIX.size(), digits)));
     const std::string_view message = text.substr(at + 2);
     for (const error_text& error : errors::all) {

@@ -10,8 +10,8 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <QStatusBar>
-#include <QTextBlock>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 
 #include "app/console/calc_view.h"
