@@ -18,6 +18,7 @@ namespace tallix {
 
 class EvaluationWorker;
 class FallbackFit;
+class MarksUndo;
 class ResultHighlighter;
 class Settings;
 
@@ -83,10 +84,10 @@ class CalcView : public QPlainTextEdit {
     qsizetype pasteLines(QTextCursor& caret, PasteReader& reader);
     qsizetype insertUnevaluated(QTextCursor& caret, PasteReader& reader);
     void showPasteSoFar();
-    QTextBlock recalculateLines(QTextCursor& editor);
-    void placeOutput(QTextCursor& editor, const QTextBlock& line, const QString& output,
-                     bool oldResult);
-    void appendResultLine(QTextCursor& editor, const QString& output);
+    QTextBlock recalculateLines(QTextCursor& editor, MarksUndo& undo);
+    void placeOutput(QTextCursor& editor, MarksUndo& undo, const QTextBlock& line,
+                     const QString& output, bool oldResult);
+    void appendResultLine(QTextCursor& editor, MarksUndo& undo, const QString& output);
     void showRecalcSoFar();
     void letEventsRun();
     void stopEvaluation();

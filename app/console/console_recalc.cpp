@@ -106,10 +106,9 @@ void CalcView::recalculateAll() {
     editor.beginEditBlock();
     QTextCursor caret = textCursor();
     caret.setKeepPositionOnInsert(true);
-    const auto refresh = [this] { highlighter_->rehighlight(); };
-    addMarksUndoStep(*document(), LineMarks::of(*document()), true, refresh);
-    const QTextBlock stoppedAt = recalculateLines(editor);
-    addMarksUndoStep(*document(), LineMarks::of(*document()), false, refresh);
+    MarksUndo undo(*document(), [this] { highlighter_->rehighlight(); });
+    const QTextBlock stoppedAt = recalculateLines(editor, undo);
+    undo.finish();
     editor.endEditBlock();
     recalcCursor_ = nullptr;
     if (ending_) return;
@@ -121,7 +120,7 @@ void CalcView::recalculateAll() {
 
 // Returns the first line left as it was, or an invalid line when every line
 // was recalculated.
-QTextBlock CalcView::recalculateLines(QTextCursor& editor) {
+QTextBlock CalcView::recalculateLines(QTextCursor& editor, MarksUndo& undo) {
     Scout scout(document()->begin(), *worker_);
     std::deque<PlannedLine> plan;
     qsizetype queued = 0;            // lines handed over, their output not yet taken
@@ -143,7 +142,7 @@ QTextBlock CalcView::recalculateLines(QTextCursor& editor) {
         if (pending) {
             const bool oldResult = planned.origin == LineOrigin::Result ||
                                    (planned.origin == LineOrigin::Opened && !pending->isEmpty());
-            placeOutput(editor, planned.line, *pending, oldResult);
+            placeOutput(editor, undo, planned.line, *pending, oldResult);
             pending.reset();
             if (oldResult) continue;
         }
@@ -165,7 +164,7 @@ QTextBlock CalcView::recalculateLines(QTextCursor& editor) {
             sinceShown.restart();
         }
     }
-    if (pending && !pending->isEmpty() && !ending_) appendResultLine(editor, *pending);
+    if (pending && !pending->isEmpty() && !ending_) appendResultLine(editor, undo, *pending);
     if (stopping_ && !stoppedAt.isValid())
         stoppedAt = plan.empty() ? scout.nextLine() : plan.front().line;
     // Dropped by Esc, or to be stopped: the program is ending.
@@ -183,10 +182,11 @@ QTextBlock CalcView::recalculateLines(QTextCursor& editor) {
 // The output of the input line above `line`: in place of `line` when that is
 // its old result (or `line` goes when there is no output now), else as a new
 // line in front of it.
-void CalcView::placeOutput(QTextCursor& editor, const QTextBlock& line, const QString& output,
-                           bool oldResult) {
+void CalcView::placeOutput(QTextCursor& editor, MarksUndo& undo, const QTextBlock& line,
+                           const QString& output, bool oldResult) {
     if (!oldResult) {
         if (output.isEmpty()) return;
+        undo.beforeTextChange();
         editor.setPosition(line.position() - 1);
         editor.insertBlock();
         markLine(editor.block(), LineOrigin::Result, output);
@@ -194,6 +194,7 @@ void CalcView::placeOutput(QTextCursor& editor, const QTextBlock& line, const QS
         return;
     }
     if (output.isEmpty()) {
+        undo.beforeTextChange();
         // The line goes with the line break in front of it; what is left is
         // the input line above, the user's.
         editor.setPosition(line.position() - 1);
@@ -208,13 +209,15 @@ void CalcView::placeOutput(QTextCursor& editor, const QTextBlock& line, const QS
         if (originOf(line) != LineOrigin::Result) markLine(line, LineOrigin::Result, output);
         return;
     }
+    undo.beforeTextChange();
     markLine(line, LineOrigin::Result, output);
     editor.setPosition(line.position());
     editor.setPosition(line.position() + line.length() - 1, QTextCursor::KeepAnchor);
     editor.insertText(output);
 }
 
-void CalcView::appendResultLine(QTextCursor& editor, const QString& output) {
+void CalcView::appendResultLine(QTextCursor& editor, MarksUndo& undo, const QString& output) {
+    undo.beforeTextChange();
     editor.movePosition(QTextCursor::End);
     editor.insertBlock();
     markLine(editor.block(), LineOrigin::Result, output);

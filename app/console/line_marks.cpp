@@ -85,3 +85,21 @@ void addMarksUndoStep(QTextDocument& document, LineMarks marks, bool onUndo,
 }
 
 }  // namespace tallix
+
+namespace tallix {
+
+MarksUndo::MarksUndo(QTextDocument& document, std::function<void()> refresh)
+    : document_(document), refresh_(std::move(refresh)), before_(LineMarks::of(document)) {}
+
+void MarksUndo::beforeTextChange() {
+    if (changed_) return;
+    changed_ = true;
+    addMarksUndoStep(document_, std::move(*before_), true, refresh_);
+    before_.reset();
+}
+
+void MarksUndo::finish() {
+    if (changed_) addMarksUndoStep(document_, LineMarks::of(document_), false, refresh_);
+}
+
+}  // namespace tallix

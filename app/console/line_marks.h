@@ -4,6 +4,7 @@
 #include <QTextBlock>
 #include <QTextBlockUserData>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QTextDocument;
@@ -55,5 +56,25 @@ class LineMarks {
 // back, after `refresh`, when the block is undone (`onUndo`) or redone.
 void addMarksUndoStep(QTextDocument& document, LineMarks marks, bool onUndo,
                       std::function<void()> refresh);
+
+// Keeps the marks of a document with the undo step of an edit block that
+// changes its text: the marks as they were come back with an undo, the marks
+// as they are at the end with a redo. An edit block that ends up changing no
+// text adds no undo step at all.
+class MarksUndo {
+  public:
+    // Call inside the edit block, before it changes anything.
+    MarksUndo(QTextDocument& document, std::function<void()> refresh);
+    // Call before each change of the text.
+    void beforeTextChange();
+    // Call inside the edit block, after its last change.
+    void finish();
+
+  private:
+    QTextDocument& document_;
+    std::function<void()> refresh_;
+    std::optional<LineMarks> before_;  // until the first change of the text
+    bool changed_ = false;
+};
 
 }  // namespace tallix

@@ -59,12 +59,13 @@ void showSheet(QPlainTextEdit& console, const QString& text) {
         if (auto* highlighter = document.findChild<QSyntaxHighlighter*>())
             highlighter->rehighlight();
     };
-    addMarksUndoStep(document, LineMarks::of(document), true, refresh);
+    MarksUndo undo(document, refresh);
+    undo.beforeTextChange();
     editor.select(QTextCursor::Document);
     editor.insertText(text);
     for (QTextBlock line = document.begin(); line.isValid(); line = line.next())
         markLine(line, LineOrigin::Opened);
-    addMarksUndoStep(document, LineMarks::of(document), false, refresh);
+    undo.finish();
     editor.endEditBlock();
     console.moveCursor(QTextCursor::Start);
 }

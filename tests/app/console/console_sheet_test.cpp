@@ -280,8 +280,13 @@ void ConsoleSheetTest::oneUndoTakesTheRecalculationBack() {
     view.undo();
     view.redo();
     QCOMPARE(textOf(view), recalculated);
+    // Nothing changes now, and nothing is added to undo.
+    const int steps = view.document()->availableUndoSteps();
     view.recalculateAll();
     QCOMPARE(textOf(view), recalculated);
+    QCOMPARE(view.document()->availableUndoSteps(), steps);
+    view.undo();
+    QCOMPARE(textOf(view), before);
 }
 
 void ConsoleSheetTest::copyResult_data() {
