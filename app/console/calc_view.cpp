@@ -54,7 +54,7 @@ CalcView::CalcView(Settings& settings, QWidget* parent, LineEvaluator evaluator)
     fallbackFit_ = new FallbackFit(document());
     fallbackFit_->setConsoleFont(font());
     new LongLineWrap(this);
-    highlighter_ = new ResultHighlighter(document(), palette());
+    highlighter_ = new ResultHighlighter(document(), palette(), fallbackFit_);
     registerBuiltinsOnce();
     worker_ = std::make_unique<EvaluationWorker>(std::move(evaluator), [this] {
         // Only a slow line is waited for in an event loop; the thousands of

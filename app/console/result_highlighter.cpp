@@ -1,5 +1,6 @@
 #include "app/console/result_highlighter.h"
 
+#include "app/console/fallback_fit.h"
 #include "app/console/line_marks.h"
 #include "engine/engine.h"
 
@@ -42,9 +43,11 @@ LineColours lineColours(const QPalette& palette) {
                        mixed(text, palette.color(QPalette::Base), 0.45)};
 }
 
-ResultHighlighter::ResultHighlighter(QTextDocument* document, const QPalette& palette)
-    : QSyntaxHighlighter(document) {
+ResultHighlighter::ResultHighlighter(QTextDocument* document, const QPalette& palette,
+                                     FallbackFit* fit)
+    : QSyntaxHighlighter(document), fit_(fit) {
     setPalette(palette);
+    if (fit_) fit_->leaveFormatsTo([this] { rehighlight(); });
 }
 
 void ResultHighlighter::setPalette(const QPalette& palette) {
@@ -56,6 +59,23 @@ void ResultHighlighter::setPalette(const QPalette& palette) {
 }
 
 void ResultHighlighter::highlightBlock(const QString& text) {
+    colour(text);
+    fitToLineHeight(text);
+}
+
+// The fallback size goes over the colour, character by character.
+void ResultHighlighter::fitToLineHeight(const QString& text) {
+    if (!fit_) return;
+    for (const QTextLayout::FormatRange& run : fit_->fittedRuns(text)) {
+        for (int at = run.start; at < run.start + run.length; ++at) {
+            QTextCharFormat fitted = format(at);
+            fitted.merge(run.format);
+            setFormat(at, 1, fitted);
+        }
+    }
+}
+
+void ResultHighlighter::colour(const QString& text) {
     if (looksLikeResult(currentBlock(), text)) {
         setFormat(0, static_cast<int>(text.size()), isErrorLine(text) ? error_ : result_);
         return;
