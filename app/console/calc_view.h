@@ -26,7 +26,8 @@ class Settings;
 // caret and puts the result on a line of its own below it. Pasted text is
 // entered line by line as if typed, each complete line evaluated in turn.
 // Results and the line breaks Enter makes are not undo steps: the undo
-// history only ever holds typing since the last evaluation.
+// history only ever holds typing since the last evaluation, and a
+// recalculation of every line, which one undo takes back whole.
 //
 // Lines are evaluated on a thread of their own. While a slow one runs, or a
 // paste goes on, the window stays drawn and takes no input but Esc, which
