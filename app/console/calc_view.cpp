@@ -104,11 +104,7 @@ void CalcView::insertOutput(QTextCursor& caret, const QString& output) {
     const std::optional<LineMark> kept =
         nextMark ? std::optional<LineMark>(*nextMark) : std::nullopt;
     caret.insertBlock();
-    if (kept) {
-        markLine(caret.block(), kept->origin, kept->text);
-    } else {
-        unmarkLine(caret.block());
-    }
+    copyMark(caret.block(), kept ? &*kept : nullptr);
     markLine(caret.block().previous(), LineOrigin::Result, output);
     QTextCursor result(caret.block().previous());
     result.insertText(output);

@@ -41,7 +41,7 @@ class MarksUndoItem : public QAbstractUndoItem {
 
 LineOrigin originOf(const QTextBlock& line) {
     const auto* mark = static_cast<const LineMark*>(line.userData());
-    if (mark == nullptr || mark->text != line.text()) return LineOrigin::Typed;
+    if (mark == nullptr || !mark->matches(line.text())) return LineOrigin::Typed;
     return mark->origin;
 }
 
@@ -57,6 +57,14 @@ void markLine(QTextBlock line, LineOrigin origin) {
     markLine(line, origin, line.text());
 }
 
+void copyMark(QTextBlock line, const LineMark* mark) {
+    if (mark == nullptr) {
+        unmarkLine(line);
+    } else {
+        line.setUserData(new LineMark(*mark));
+    }
+}
+
 void unmarkLine(QTextBlock line) {
     if (line.userData() != nullptr) line.setUserData(nullptr);
 }
@@ -64,9 +72,9 @@ void unmarkLine(QTextBlock line) {
 LineMarks LineMarks::of(const QTextDocument& document) {
     LineMarks marks;
     for (QTextBlock line = document.begin(); line.isValid(); line = line.next()) {
-        const LineOrigin origin = originOf(line);
-        if (origin != LineOrigin::Typed)
-            marks.entries_.push_back({line.blockNumber(), origin, line.text()});
+        if (originOf(line) != LineOrigin::Typed)
+            marks.entries_.push_back(
+                {line.blockNumber(), *static_cast<const LineMark*>(line.userData())});
     }
     return marks;
 }
@@ -75,7 +83,7 @@ void LineMarks::applyTo(QTextDocument& document) const {
     for (QTextBlock line = document.begin(); line.isValid(); line = line.next())
         unmarkLine(line);
     for (const Entry& entry : entries_)
-        markLine(document.findBlockByNumber(entry.line), entry.origin, entry.text);
+        copyMark(document.findBlockByNumber(entry.line), &entry.mark);
 }
 
 void addMarksUndoStep(QTextDocument& document, LineMarks marks, bool onUndo,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QTextBlock>
 #include <QTextBlockUserData>
@@ -20,12 +21,17 @@ enum class LineOrigin {
     Opened,  // read from a file, not yet told apart (results or input)
 };
 
-// The mark a line carries, kept as the block's user data.
+// The mark a line carries, kept as the block's user data. It keeps a hash of
+// the text rather than the text: a console may hold hundreds of thousands of
+// results.
 class LineMark : public QTextBlockUserData {
   public:
-    LineMark(LineOrigin origin, QString text) : origin(origin), text(std::move(text)) {}
+    LineMark(LineOrigin origin, const QString& text)
+        : origin(origin), length(text.size()), hash(qHash(text)) {}
+    bool matches(const QString& text) const { return text.size() == length && qHash(text) == hash; }
     const LineOrigin origin;
-    const QString text;  // the line's text when it was marked
+    const qsizetype length;  // of the line's text when it was marked
+    const size_t hash;
 };
 
 LineOrigin originOf(const QTextBlock& line);
@@ -33,6 +39,8 @@ LineOrigin originOf(const QTextBlock& line);
 // caller has put `text` in.
 void markLine(QTextBlock line, LineOrigin origin, const QString& text);
 void markLine(QTextBlock line, LineOrigin origin);
+// Gives `line` a copy of `mark` (or no mark).
+void copyMark(QTextBlock line, const LineMark* mark);
 // The line is the user's from now on.
 void unmarkLine(QTextBlock line);
 
@@ -46,8 +54,7 @@ class LineMarks {
   private:
     struct Entry {
         int line;
-        LineOrigin origin;
-        QString text;
+        LineMark mark;
     };
     std::vector<Entry> entries_;
 };
