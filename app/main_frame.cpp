@@ -66,6 +66,7 @@ MainFrame::MainFrame(Settings& settings, QWidget* parent, std::unique_ptr<Hotkey
     view_ = new CalcView(settings_, this);
     setCentralWidget(view_);
     showSlowLineProgress();
+    showRecalculation();
     createMenus();
     placeWindow();
 
@@ -167,6 +168,7 @@ void MainFrame::returnFocusAfterMenu() {
 
 void MainFrame::createFileMenu() {
     QMenu* menu = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    addSheetFileCommands(menu);
     menu->addAction(QStringLiteral("閉じる(&C)"), QKeySequence(Qt::Key_Escape), this,
                     &MainFrame::hideFrame);
     menu->addSeparator();
@@ -191,6 +193,7 @@ void MainFrame::createEditMenu() {
                          &QPlainTextEdit::paste);
     menu->addSeparator();
     QAction* selectAll = add("全て選択(&A)", {Qt::CTRL | Qt::Key_A}, &QPlainTextEdit::selectAll);
+    addSheetEditCommands(menu);
 
     undo->setEnabled(false);
     cut->setEnabled(false);

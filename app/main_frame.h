@@ -10,6 +10,8 @@
 #include "app/hotkey/hotkey_binding.h"
 #include "app/settings/settings.h"
 
+class QMenu;
+
 namespace tallix {
 
 class CalcView;
@@ -56,6 +58,14 @@ class MainFrame : public QMainWindow {
     void showOptions();
     void showHelp();
     void showAbout();
+    // The sheet commands of the File and Edit menus; the two with a path
+    // are what the file choosers lead to. False when the file could not be
+    // written or read (the user has been told, and the console is as it was).
+    void openSheet();
+    void saveSheet();
+    bool openSheetFrom(const QString& path);
+    bool saveSheetTo(const QString& path);
+    void copyResult();
 
   signals:
     void exitRequested();
@@ -70,6 +80,10 @@ class MainFrame : public QMainWindow {
     void createEditMenu();
     void createSettingsMenu();
     void createHelpMenu();
+    void addSheetFileCommands(QMenu* menu);
+    void addSheetEditCommands(QMenu* menu);
+    void showRecalculation();
+    void tellInStatusBar(const QString& text);
     void returnFocusAfterMenu();
     void createTray();
     void showSlowLineProgress();

@@ -1,8 +1,9 @@
 // Timings of the console's heavy paths: a paste of 10,000 lines, each one
 // evaluated; a paste of 100,000 assignments, each to a new variable; Enter at the end of a
 // 100,000-line console; huge pastes (1 MB on one line and Enter on it, 3 MB of short lines with the
-// memory they take, and how soon Esc ends such a paste). Prints figures; run it by hand:
-// QT_QPA_PLATFORM=offscreen console_bench [paste|variables|enter|huge ...]
+// memory they take, and how soon Esc ends such a paste); recalculating 10,000 everyday lines
+// against pasting them. Prints figures; run it by hand:
+// QT_QPA_PLATFORM=offscreen console_bench [paste|variables|enter|huge|recalc ...]
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "app/console/calc_view.h"
+#include "app/console/sheet_file.h"
 #include "app/settings/settings.h"
 #include "engine/engine.h"
 
@@ -200,6 +202,107 @@ void escDuringAHugePaste(Settings& settings) {
     QCoreApplication::processEvents();
 }
 
+// The longest time the window went without running its events while `work`
+// ran, as a timer that wants to run every 5 ms sees it.
+double longestEventGap(const std::function<void()>& work) {
+    QElapsedTimer sinceLast;
+    double longest = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longest = std::max(longest, sinceLast.nsecsElapsed() / 1e6);
+        sinceLast.restart();
+    });
+    tick.start(5);
+    sinceLast.start();
+    work();
+    longest = std::max(longest, sinceLast.nsecsElapsed() / 1e6);
+    return longest;
+}
+
+QString everydayLines() {
+    QFile file(TALLIX_EVERYDAY_LINES);
+    if (!file.open(QIODevice::ReadOnly)) return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
+int linesDifferent(const QStringList& a, const QStringList& b) {
+    int different = std::abs(int(a.size() - b.size()));
+    for (qsizetype i = 0; i < std::min(a.size(), b.size()); ++i)
+        different += a[i] != b[i] ? 1 : 0;
+    return different;
+}
+
+void timeRecalculation(CalcView& view, const char* what) {
+    const QStringList before = view.toPlainText().split('\n');
+    double ms = 0;
+    const double gap = longestEventGap([&] {
+        ms = millisecondsOf([&] {
+            view.recalculateAll();
+            QCoreApplication::processEvents();
+        });
+    });
+    std::printf(
+        "recalculate all, %s: %.0f ms, events waited at most %.0f ms (console %d lines, %d "
+        "changed)\n",
+        what, ms, gap, view.document()->blockCount(),
+        linesDifferent(before, view.toPlainText().split('\n')));
+}
+
+// The 10,000 everyday lines at 15 digits: pasted (each evaluated), then
+// recalculated as they stand, after a change to the first line, and as a
+// sheet opened from a file.
+void recalculateEverydayLines(Settings& settings) {
+    const QString lines = everydayLines();
+    if (lines.isEmpty()) {
+        std::printf("recalc: cannot read %s\n", TALLIX_EVERYDAY_LINES);
+        return;
+    }
+    CalcView view(settings);
+    showAsInTheWindow(view);
+    QGuiApplication::clipboard()->setText(lines);
+    double pasteMs = 0;
+    const double pasteGap = longestEventGap([&] {
+        pasteMs = millisecondsOf([&] {
+            view.paste();
+            QCoreApplication::processEvents();
+        });
+    });
+    std::printf(
+        "paste of the 10,000 everyday lines: %.0f ms, events waited at most %.0f ms "
+        "(console %d lines)\n",
+        pasteMs, pasteGap, view.document()->blockCount());
+    timeRecalculation(view, "as pasted");
+
+    QTextCursor first(view.document()->firstBlock());
+    first.select(QTextCursor::BlockUnderCursor);
+    first.insertText("total = 0.23");
+    timeRecalculation(view, "after a change to the first line");
+
+    CalcView opened(settings);
+    showAsInTheWindow(opened);
+    showSheet(opened, QString::fromUtf8(sheetBytes(*view.document())));
+    QCoreApplication::processEvents();
+    timeRecalculation(opened, "opened from a file");
+
+    // Every result hangs on the first line.
+    CalcView chained(settings);
+    showAsInTheWindow(chained);
+    QString text = "x = 1\r\n";
+    for (int i = 0; i < 10000; ++i)
+        text += QString("x*%1+1/7\r\n").arg(i);
+    QGuiApplication::clipboard()->setText(text);
+    const double chainedPasteMs = millisecondsOf([&] {
+        chained.paste();
+        QCoreApplication::processEvents();
+    });
+    std::printf("paste of x = 1 and 10,000 lines x*i+1/7: %.0f ms\n", chainedPasteMs);
+    QTextCursor x(chained.document()->firstBlock());
+    x.select(QTextCursor::BlockUnderCursor);
+    x.insertText("x = 2");
+    timeRecalculation(chained, "x = 2 in place of x = 1");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -209,7 +312,7 @@ int main(int argc, char** argv) {
     registerBuiltinsOnce();
     set_precision(DEFAULT_PRECISION);  // as the window starts with a fresh store
     QStringList parts = app.arguments().mid(1);
-    if (parts.isEmpty()) parts = {"paste", "enter", "huge"};
+    if (parts.isEmpty()) parts = {"paste", "enter", "huge", "recalc"};
     if (parts.contains("paste")) {
         evaluateTenThousandLines();
         pasteTenThousandLines(settings);
@@ -221,5 +324,6 @@ int main(int argc, char** argv) {
         pasteThreeMegabytesOfShortLines(settings);
         escDuringAHugePaste(settings);
     }
+    if (parts.contains("recalc")) recalculateEverydayLines(settings);
     return 0;
 }

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/session.h"
+#include "cli/sheet.h"
 #include "cli/termination.h"
 #include "engine/engine.h"
 #include "tallix_version.h"
@@ -114,6 +116,59 @@ void evaluate_eval_texts(run_state& run, const std::vector<std::string>& texts) 
     }
 }
 
+// The whole of a file (or of standard input for "-"); false with errno set.
+bool read_whole(const std::string& name, std::string& text) {
+    const int fd = name == "-" ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char buffer[65536];
+    ssize_t got = 0;
+    while ((got = ::read(fd, buffer, sizeof buffer)) != 0) {
+        if (got > 0) {
+            text.append(buffer, static_cast<size_t>(got));
+        } else if (errno != EINTR) {
+            break;
+        }
+    }
+    const int error = errno;
+    if (fd != STDIN_FILENO) ::close(fd);
+    errno = error;
+    return got == 0;
+}
+
+// Prints the sheet with every result recalculated, the lines joined by LF as
+// they were; after a termination signal the rest is printed as it stands.
+int recalculate_sheet_file(run_state& run, const std::string& name, line_watch* watch) {
+    std::string text;
+    if (!read_whole(name, text)) return read_error(display_name(name), errno);
+    bool had_error = false;
+    bool first = true;
+    sheet_hooks hooks;
+    hooks.evaluate = [&](std::string_view line) {
+        if (watch) watch->begin_line();
+        line_result result = evaluate_text(line);
+        if (watch) watch->end_line();
+        had_error = had_error || result.error != 0 || result.cut;
+        if (result.cut) {
+            const auto number =
+                std::count(text.cbegin(), text.cbegin() + (line.data() - text.data()), '\n') + 1;
+            std::fprintf(stderr,
+                         "tallix-cli: %s, line %ld is longer than %d bytes; only its first %zu "
+                         "are evaluated\n",
+                         display_name(name).c_str(), static_cast<long>(number), MAX_LINE_BYTES,
+                         evaluated_length(line));
+        }
+        return result;
+    };
+    hooks.emit = [&](std::string_view line) {
+        if (!first) run.out.write("\n");
+        first = false;
+        run.out.write(line);
+    };
+    hooks.stopping = [&run] { return run.stopping(); };
+    recalculate_sheet(sheet_lines(text), hooks);
+    return had_error ? 1 : 0;
+}
+
 int evaluate_all(run_state& run, const cli_options& options) {
     std::vector<std::string> files = options.files;
     if (options.eval_texts.empty() && files.empty()) {
@@ -144,6 +199,7 @@ line_watch::slow_line_handler on_slow_line(output& out) {
 int run(const cli_options& options, output& out) {
     int status = 0;
     if (!check_files(options.files, status)) return status;
+    if (!options.sheet.empty() && !check_files({options.sheet}, status)) return status;
 
     catch_termination_signals();
     register_builtins();
@@ -155,7 +211,8 @@ int run(const cli_options& options, output& out) {
     }
     session calc(options.mode, out, stderr, watch.get());
     run_state state{out, calc};
-    status = evaluate_all(state, options);
+    status = options.sheet.empty() ? evaluate_all(state, options)
+                                   : recalculate_sheet_file(state, options.sheet, watch.get());
 
     if (int sig = pending_termination_signal()) {
         out.flush();

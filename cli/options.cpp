@@ -15,12 +15,20 @@ const char* const usage_text =
     "  -e, --eval LINE        evaluate LINE; may be given more than once\n"
     "      --results-per-line write exactly one output line per input line\n"
     "      --transcript       write each input line followed by its output\n"
+    "      --sheet FILE       print the sheet FILE with every result recalculated\n"
     "      --help             show this help and exit\n"
     "      --version          show the version and exit\n"
     "\n"
     "A line longer than 7998 bytes is evaluated from its start, cut where the window\n"
     "cuts it. SIGTERM, SIGINT and SIGHUP stop the running line; every finished\n"
     "result is written, then the program ends by that signal.\n"
+    "\n"
+    "A sheet is a file of lines as the window keeps them: input lines, each one\n"
+    "followed by its result if it has one. Going down the sheet, each line is\n"
+    "evaluated; when its output is not empty and the next line has the shape of an\n"
+    "output (a number as results are shown, or an error line of the error table),\n"
+    "that next line is its old result and the new output takes its place;\n"
+    "otherwise the output goes in as a new line and the next line is input.\n"
     "\n"
     "Exit status: 0 when every line was evaluated whole and none gave an error line;\n"
     "1 when a line gave an error line or was cut; 2 for a bad command line, an\n"
@@ -50,6 +58,10 @@ class option_reader {
         }
         if (result_.error.empty() && transcript_ && per_line_)
             fail("--results-per-line and --transcript cannot be used together");
+        if (result_.error.empty() && !result_.options.sheet.empty() &&
+            (transcript_ || per_line_ || !result_.options.eval_texts.empty() ||
+             !result_.options.files.empty()))
+            fail("--sheet takes no other lines, files or output mode");
         return result_;
     }
 
@@ -69,6 +81,11 @@ class option_reader {
             if (const char* v = value("--precision")) set_precision_text(v);
         } else if (name == "eval") {
             if (const char* v = value("--eval")) result_.options.eval_texts.emplace_back(v);
+        } else if (name == "sheet") {
+            const char* v = value("--sheet");
+            if (v && !result_.options.sheet.empty()) fail("--sheet may be given once");
+            if (v && *v == '\0') fail("option '--sheet' needs a file name");
+            if (v) result_.options.sheet = v;
         } else if (attached) {
             fail("option '--" + std::string(name) + "' takes no value");
         } else if (name == "results-per-line") {

@@ -18,6 +18,7 @@ struct cli_options {
     std::vector<std::string> eval_texts;  // -e, in order; evaluated before the files
     std::vector<std::string> files;       // "-" is standard input
     output_mode mode = output_mode::results;
+    std::string sheet;  // --sheet: the sheet to print recalculated
     bool help = false;
     bool version = false;
 };

@@ -53,6 +53,17 @@ line_result result_of_current_exception();
 // Enters the built-in functions into the name table; once per process.
 void register_builtins();
 
+// Forgets every variable: the next line sees the built-in names only, as at
+// the start of a run. Never while a line is being evaluated.
+void forget_variables();
+
+// Whether `line` reads as something the engine writes below a line: a number
+// as the engine shows it ("-1'234.5", "0.0025", "1.5e20") or an error line
+// "ERR<n>: <message>" with a number and message of the engine's own error
+// table. A sheet kept in a file carries no marks; this is how the front ends
+// tell its old results from its input.
+bool has_output_shape(std::string_view line);
+
 // Asks the running line to stop at its next arithmetic step, where it ends
 // with error 2. A request made while no line runs is forgotten when the next
 // line starts.

@@ -14,7 +14,9 @@
 #include "app/console/evaluation_worker.h"
 #include "app/console/fallback_fit.h"
 #include "app/console/input_blocker.h"
+#include "app/console/line_marks.h"
 #include "app/console/long_line_wrap.h"
+#include "app/console/result_highlighter.h"
 #include "app/settings/font_record.h"
 #include "app/settings/settings.h"
 #include "engine/engine.h"
@@ -52,6 +54,7 @@ CalcView::CalcView(Settings& settings, QWidget* parent, LineEvaluator evaluator)
     fallbackFit_ = new FallbackFit(document());
     fallbackFit_->setConsoleFont(font());
     new LongLineWrap(this);
+    highlighter_ = new ResultHighlighter(document(), palette(), fallbackFit_);
     registerBuiltinsOnce();
     worker_ = std::make_unique<EvaluationWorker>(std::move(evaluator), [this] {
         // Only a slow line is waited for in an event loop; the thousands of
@@ -93,10 +96,19 @@ void CalcView::moveToNextLine(QTextCursor& caret, const QTextBlock& line) {
     }
 }
 
+// The output goes in as a line marked as the console's result, in front of
+// the line at the caret, which keeps its own mark.
 void CalcView::insertOutput(QTextCursor& caret, const QString& output) {
     if (output.isEmpty()) return;
-    caret.insertText(output);
+    const auto* nextMark = static_cast<const LineMark*>(caret.block().userData());
+    const std::optional<LineMark> kept =
+        nextMark ? std::optional<LineMark>(*nextMark) : std::nullopt;
     caret.insertBlock();
+    copyMark(caret.block(), kept ? &*kept : nullptr);
+    markLine(caret.block().previous(), LineOrigin::Result, output);
+    QTextCursor result(caret.block().previous());
+    result.insertText(output);
+    highlighter_->rehighlightBlock(caret.block());
 }
 
 // The output of the oldest line handed to the worker, or nothing when Esc
@@ -111,6 +123,7 @@ std::optional<QString> CalcView::awaitLine() {
 
 void CalcView::waitForSlowLine() {
     if (pasteCaret_) showPasteSoFar();
+    if (recalcCursor_) showRecalcSoFar();
     InputBlocker blocker(this, [this] { stopEvaluation(); });
     QElapsedTimer clock;
     clock.start();
@@ -196,6 +209,7 @@ bool CalcView::event(QEvent* event) {
 void CalcView::changeEvent(QEvent* event) {
     QPlainTextEdit::changeEvent(event);
     if (event->type() == QEvent::FontChange && fallbackFit_) fallbackFit_->setConsoleFont(font());
+    if (event->type() == QEvent::PaletteChange && highlighter_) highlighter_->setPalette(palette());
 }
 
 void CalcView::keyPressEvent(QKeyEvent* event) {

@@ -73,8 +73,18 @@ void FallbackFit::setConsoleFont(const QFont& font) {
     const FallbackSizes sizes = fallbackSizes(font);
     beside_ = sizedFormat(font, sizes.beside);
     alone_ = sizedFormat(font, sizes.alone);
+    if (refitAll_) {
+        refitAll_();
+        return;
+    }
     for (QTextBlock block = document_->begin(); block.isValid(); block = block.next())
         fitBlock(block);
+}
+
+void FallbackFit::leaveFormatsTo(std::function<void()> refitAll) {
+    disconnect(document_, &QTextDocument::contentsChange, this, &FallbackFit::contentsChanged);
+    refitAll_ = std::move(refitAll);
+    refitAll_();
 }
 
 void FallbackFit::contentsChanged(int position, int, int added) {
@@ -109,6 +119,8 @@ void FallbackFit::fitBlock(QTextBlock block) {
 // the start of a line the run after them: a "# " before kana is measured in the kana's face.
 QList<QTextLayout::FormatRange> FallbackFit::fittedRuns(const QString& text) const {
     QList<QTextLayout::FormatRange> runs;
+    if (std::all_of(text.begin(), text.end(), [](QChar ch) { return ch.unicode() < 0x80; }))
+        return runs;
     qsizetype start = 0;
     QChar::Script script = QChar::Script_Common;
     for (qsizetype i = 0; i < text.size(); ++i) {

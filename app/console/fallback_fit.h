@@ -6,6 +6,7 @@
 #include <QRawFont>
 #include <QTextCharFormat>
 #include <QTextLayout>
+#include <functional>
 
 class QTextBlock;
 class QTextDocument;
@@ -24,10 +25,17 @@ class FallbackFit : public QObject {
     // Call whenever the console font changes.
     void setConsoleFont(const QFont& font);
 
+    // A line's layout holds one list of formats. Where another part of the
+    // console sets them too (the colours of results), that part asks for the
+    // fitted runs of each line it formats, and `refitAll` is called when
+    // every line needs them again; this object then sets no format itself.
+    void leaveFormatsTo(std::function<void()> refitAll);
+    // The runs to draw in a fallback size; none for a line of Latin text.
+    QList<QTextLayout::FormatRange> fittedRuns(const QString& text) const;
+
   private:
     void contentsChanged(int position, int removed, int added);
     void fitBlock(QTextBlock block);
-    QList<QTextLayout::FormatRange> fittedRuns(const QString& text) const;
     // text[start, end), one run of `script`: in the fallback size if the face lacks any of it.
     void fitRun(const QString& text, qsizetype start, qsizetype end, QChar::Script script,
                 QList<QTextLayout::FormatRange>& runs) const;
@@ -37,6 +45,7 @@ class FallbackFit : public QObject {
     QTextCharFormat beside_;  // fallback text on a line with console-font text
     QTextCharFormat alone_;   // fallback text filling a line by itself
     bool fitting_ = false;    // marking a line for layout again reports it as changed
+    std::function<void()> refitAll_;
 };
 
 // Fallback sizes, in points, for a console font: `beside` keeps within the console font's

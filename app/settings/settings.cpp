@@ -134,6 +134,15 @@ void Settings::setMaxPrec(int digits) {
     writeInt("MaxPrec", digits);
 }
 
+QString Settings::sheetFolder() const {
+    const QVariant value = store_->value(GROUP + "/SheetFolder");
+    return value.typeId() == QMetaType::QString ? value.toString() : QString();
+}
+
+void Settings::setSheetFolder(const QString& folder) {
+    write({{"SheetFolder", folder}});
+}
+
 QByteArray Settings::font() const {
     const QVariant value = store_->value(GROUP + "/font");
     return value.typeId() == QMetaType::QByteArray ? value.toByteArray() : QByteArray();

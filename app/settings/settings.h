@@ -77,6 +77,10 @@ class Settings {
     QByteArray font() const;
     void setFont(const QByteArray& record);
 
+    // The folder a sheet was last opened from or saved to; empty when none.
+    QString sheetFolder() const;
+    void setSheetFolder(const QString& folder);
+
     // Raw access by key name, for values without a typed accessor.
     int readInt(const QString& key, int fallback) const;
     void writeInt(const QString& key, int value);

@@ -30,12 +30,17 @@ size_t builtin_count() {
 
 }  // namespace
 
+// The built-ins come first in the table and every variable after them.
+void forget_variables() {
+    if (name_table.size() > builtin_count()) name_table.resize(builtin_count());
+}
+
 void reset_engine(int digits) {
     release_parser_stacks();
     release_temporaries();
     scanner = Scanner();
     if (name_table.empty()) register_builtins();
-    name_table.resize(builtin_count());
+    forget_variables();
     reset_function_caches();
     apply_precision(digits);
     clear_stop_request();
