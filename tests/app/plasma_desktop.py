@@ -130,7 +130,7 @@ class PlasmaDesktop(WaylandDesktop):
         """Presses the action's key: kglobalaccel calls the shortcut as if its key were typed."""
         path = self.global_accel().getComponent(component)
         dbus.Interface(self.component(path), "org.kde.kglobalaccel.Component").invokeShortcut(
-            action, "")
+            action, signature="s")
 
     # KWin
 
