@@ -208,9 +208,12 @@ void PortalHotkey::listShortcuts(Step onListed) {
                  {}, CALL_TIMEOUT_MS, onListed);
 }
 
+// A shortcut already listed with the key asked for needs no binding; any other key is the
+// desktop's to keep or change when asked.
 void PortalHotkey::listedBeforeBinding(int response, const QVariantMap& results) {
-    if (response == 0 && takeTrigger(results.value(QStringLiteral("shortcuts")))) {
-        bound_ = true;
+    const auto listed = triggerIn(results.value(QStringLiteral("shortcuts")));
+    if (response == 0 && listed && *listed == wanted_) {
+        bound_ = takeTrigger(listed);
         finish(Result::Registered);
         return;
     }
@@ -231,7 +234,7 @@ void PortalHotkey::shortcutBound(int response, const QVariantMap& results) {
         finish(Result::AlreadyUsed);
         return;
     }
-    if (takeTrigger(results.value(QStringLiteral("shortcuts")))) {
+    if (takeTrigger(triggerIn(results.value(QStringLiteral("shortcuts"))))) {
         bound_ = true;
         finish(Result::Registered);
         return;
@@ -242,29 +245,33 @@ void PortalHotkey::shortcutBound(int response, const QVariantMap& results) {
 }
 
 void PortalHotkey::listedAfterBinding(int response, const QVariantMap& results) {
-    bound_ = response == 0 && takeTrigger(results.value(QStringLiteral("shortcuts")));
+    bound_ = response == 0 && takeTrigger(triggerIn(results.value(QStringLiteral("shortcuts"))));
     // The session stays: a key the user gives the shortcut later arrives as ShortcutsChanged.
     finish(bound_ ? Result::Registered : Result::Unassigned);
 }
 
-// The desktop's word on the shortcut's trigger; false when the shortcut is not among them or
-// has no key the program can read.
-bool PortalHotkey::takeTrigger(const QVariant& shortcuts) {
+// The trigger the desktop lists for the shortcut; nothing when the shortcut is not among them
+// or has no key the program can read.
+std::optional<HotkeyCombination> PortalHotkey::triggerIn(const QVariant& shortcuts) {
     for (const Shortcut& shortcut : shortcutsOf(shortcuts)) {
         if (shortcut.id != SHORTCUT_ID) continue;
         const QString trigger =
             shortcut.properties.value(QStringLiteral("trigger_description")).toString();
         qCDebug(lcHotkey).noquote() << "trigger" << trigger;
-        desktopTrigger_ = parseTrigger(trigger);
-        if (!desktopTrigger_) return false;
-        if (!(*desktopTrigger_ == wanted_)) {
-            wanted_ = *desktopTrigger_;
-            emit triggerChanged(wanted_.mod, wanted_.ch);
-        }
-        return true;
+        return parseTrigger(trigger);
     }
-    desktopTrigger_.reset();
-    return false;
+    return std::nullopt;
+}
+
+// The desktop's word on what it binds is the call-up key now; false when it binds nothing.
+bool PortalHotkey::takeTrigger(const std::optional<HotkeyCombination>& trigger) {
+    desktopTrigger_ = trigger;
+    if (!trigger) return false;
+    if (!(*trigger == wanted_)) {
+        wanted_ = *trigger;
+        emit triggerChanged(wanted_.mod, wanted_.ch);
+    }
+    return true;
 }
 
 void PortalHotkey::finish(Result result) {
@@ -307,7 +314,7 @@ void PortalHotkey::onActivated(const QDBusMessage& message) {
 void PortalHotkey::onShortcutsChanged(const QDBusMessage& message) {
     const QVariantList arguments = message.arguments();
     if (!sessionOpen() || arguments.size() < 2 || pathOf(arguments[0]) != session_) return;
-    bound_ = takeTrigger(arguments[1]);
+    bound_ = takeTrigger(triggerIn(arguments[1]));
 }
 
 }  // namespace tallix

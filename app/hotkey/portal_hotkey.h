@@ -20,9 +20,9 @@ class PortalRequest;
 // token (and the key their user set there) then find the same entry again instead of adding
 // one. Desktops differ in when they take the shortcut: some when the session is made, some
 // only when asked to bind it (perhaps asking their user first). So the shortcut goes with
-// both calls, the desktop's list is read before binding, and an empty answer is read as "no
-// key yet", not as a refusal. The desktop may choose another trigger, then or later in its
-// own settings: `triggerChanged` tells which.
+// both calls, the desktop's list is read before binding (a shortcut listed with the wanted key
+// needs none), and an empty answer is read as "no key yet", not as a refusal. The desktop may
+// choose another trigger, then or later in its own settings: `triggerChanged` tells which.
 class PortalHotkey : public HotkeyBinding {
     Q_OBJECT
   public:
@@ -56,7 +56,8 @@ class PortalHotkey : public HotkeyBinding {
     void listedBeforeBinding(int response, const QVariantMap& results);
     void shortcutBound(int response, const QVariantMap& results);
     void listedAfterBinding(int response, const QVariantMap& results);
-    bool takeTrigger(const QVariant& shortcuts);
+    static std::optional<HotkeyCombination> triggerIn(const QVariant& shortcuts);
+    bool takeTrigger(const std::optional<HotkeyCombination>& trigger);
     bool sessionOpen() const { return !session_.isEmpty() && !creatingSession_; }
     void finish(Result result);
     void startRequest(const QString& method, const QVariantList& arguments,

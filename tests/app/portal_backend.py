@@ -10,8 +10,8 @@ Desktops differ in when they take a shortcut, and so does this backend:
              and answers with what the session holds, an empty list if nothing;
   --silent   never answers CreateSession, as a hung desktop would not.
 
-Tests drive it through org.tallix.Test at /control: Binds() lists (session, trigger) for every
-shortcut it took; Entries() lists (entry, trigger) of what it keeps; Forget() drops them all;
+Tests drive it through org.tallix.Test at /control: Mode() says which of the above; Binds() lists (session, trigger) for every
+shortcut it took or refused; Entries() lists (entry, trigger) of what it keeps; Forget() drops them all;
 Refuse(b) makes the next BindShortcuts calls fail as a user's Cancel would; Withhold(b) makes it
 take the next shortcuts without a key (left to its user, or the key held elsewhere);
 Activate(token) presses the shortcut of the newest session; ChangeTrigger(text) changes its key
@@ -96,6 +96,8 @@ class Backend(dbus.service.Object):
     def BindShortcuts(self, handle, session_handle, shortcuts, parent_window, options):
         session = self.sessions.get(str(session_handle))
         if self.refuse or session is None:
+            self.binds.extend((str(session_handle), str(properties.get("preferred_trigger", "")))
+                              for _, properties in shortcuts)
             return dbus.UInt32(1), dbus.Dictionary({}, signature="sv")
         if self.mode == "bind":
             self.take(session, shortcuts)
@@ -145,6 +147,10 @@ class Control(dbus.service.Object):
     def Entries(self):
         return dbus.Array([(entry, keys.get("show-window", ""))
                            for entry, keys in self.backend.entries.items()], signature="(ss)")
+
+    @dbus.service.method(CONTROL, in_signature="", out_signature="s")
+    def Mode(self):
+        return self.backend.mode
 
     @dbus.service.method(CONTROL, in_signature="", out_signature="")
     def Forget(self):
