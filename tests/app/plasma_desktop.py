@@ -13,7 +13,7 @@ import json
 import os
 import shutil
 import subprocess
-import time
+import sys
 
 import dbus
 
@@ -159,3 +159,19 @@ class PlasmaDesktop(WaylandDesktop):
             if mark in line:
                 return line
         return None
+
+
+def run_with_plasma(command):
+    """Runs `command` (a test program) on the desktop's bus, on the offscreen platform: the
+    program talks to the desktop over D-Bus only. Returns its exit status."""
+    desktop = PlasmaDesktop()
+    try:
+        return subprocess.run(command, env=dict(desktop.env, QT_QPA_PLATFORM="offscreen"),
+                              timeout=TIMEOUT * 5).returncode
+    finally:
+        desktop.close()
+
+
+if __name__ == "__main__":
+    # plasma_desktop.py COMMAND [ARGUMENT ...]
+    sys.exit(run_with_plasma(sys.argv[1:]))

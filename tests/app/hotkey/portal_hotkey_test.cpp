@@ -17,6 +17,7 @@
 #include "app/dialogs/options_dialog.h"
 #include "app/hotkey/portal_hotkey.h"
 #include "app/main_frame.h"
+#include "hotkey/modal_script.h"
 
 using namespace tallix;
 
@@ -75,56 +76,11 @@ int heldSessions() {
     return QDBusReply<int>(backend().call("HeldSessions")).value();
 }
 
-// Answers the modal windows as they come up, one step each; a window shown again (the options
-// after a refusal) counts as a new one.
-class ModalScript : public QObject {
-  public:
-    explicit ModalScript(std::deque<std::function<void(QWidget*)>> steps)
-        : steps_(std::move(steps)) {
-        connect(&timer_, &QTimer::timeout, this, [this] { poll(); });
-        timer_.start(20);
-    }
-    bool finished() const { return steps_.empty(); }
-
-  private:
-    void poll() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible()) {
-            handled_ = nullptr;
-            return;
-        }
-        if (modal == handled_ || steps_.empty()) return;
-        handled_ = modal;
-        auto step = std::move(steps_.front());
-        steps_.pop_front();
-        step(modal);
-    }
-
-    std::deque<std::function<void(QWidget*)>> steps_;
-    QWidget* handled_ = nullptr;
-    QTimer timer_;
-};
-
-// Steps act first and leave checks to the test: a failed check inside a step would leave the
-// window open and the test waiting.
-void close(QWidget* window) {
-    QMetaObject::invokeMethod(window, "reject", Qt::QueuedConnection);
-}
-
 // The key entry of the options dialog, or "" when the window is something else.
 QString keyText(QWidget* window) {
     auto* key =
         qobject_cast<OptionsDialog*>(window) ? window->findChild<QLineEdit*>("key") : nullptr;
     return key ? key->text() : QString();
-}
-
-std::function<void(QWidget*)> applyKey(const QString& key) {
-    return [key](QWidget* window) {
-        auto* dialog = qobject_cast<OptionsDialog*>(window);
-        if (!dialog) return close(window);
-        dialog->findChild<QLineEdit*>("key")->setText(key);
-        dialog->applyButton()->click();
-    };
 }
 
 std::function<void(QWidget*)> dismissMessage(QString* text) {
