@@ -104,6 +104,7 @@ void PortalHotkey::bind(int mod, int letter) {
         return;
     }
     wanted_ = HotkeyCombination{mod, letter};
+    ++bindings_;
     // The portal refuses a session whose token is still taken by one being closed.
     if (closing_ > 0) {
         waitingForClose_ = true;
@@ -208,11 +209,12 @@ void PortalHotkey::listShortcuts(Step onListed) {
                  {}, CALL_TIMEOUT_MS, onListed);
 }
 
-// A shortcut already listed with the key asked for needs no binding; any other key is the
-// desktop's to keep or change when asked.
+// A shortcut already listed with the key asked for needs no binding. At start, any key the
+// desktop lists is the one its user chose, perhaps while the program was not running; a later
+// binding (the options) asks the desktop for the new key.
 void PortalHotkey::listedBeforeBinding(int response, const QVariantMap& results) {
     const auto listed = triggerIn(results.value(QStringLiteral("shortcuts")));
-    if (response == 0 && listed && *listed == wanted_) {
+    if (response == 0 && listed && (*listed == wanted_ || bindings_ == 1)) {
         bound_ = takeTrigger(listed);
         finish(Result::Registered);
         return;

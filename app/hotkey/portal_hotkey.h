@@ -71,6 +71,7 @@ class PortalHotkey : public HotkeyBinding {
     int closing_ = 0;
     bool waitingForClose_ = false;
     HotkeyCombination wanted_;
+    int bindings_ = 0;                                 // the first is the one at start
     std::optional<HotkeyCombination> desktopTrigger_;  // what the desktop says it binds
     bool bound_ = false;
 };
