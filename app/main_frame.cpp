@@ -244,8 +244,11 @@ void MainFrame::showOptions() {
         // The desktop may show its own prompt meanwhile; this window takes no input until
         // the answer is there.
         const InputBlocker blocker(this, [] {});
+        // A desktop that keeps the shortcut without a key yet took it: its user sets the key
+        // there, as the options then say.
         const HotkeyBinding::Result result = hotkeyBinding_->bindAndWait(mod, ch);
         return result == HotkeyBinding::Result::Registered ||
+               result == HotkeyBinding::Result::Unassigned ||
                result == HotkeyBinding::Result::Unsupported;
     };
     actions.setPrecision = [](int digits) { set_precision(digits); };
@@ -256,8 +259,10 @@ void MainFrame::showOptions() {
         settings_.setMaxPrec(digits);
     };
     actions.warn = [this](const QString& text) { showWarning(this, text); };
-    runOptions(this, OptionValues{hotkeyCombination_.mod, hotkeyCombination_.ch, maxPrec_},
-               HotkeyState{hotkeyBinding_->isBound(), hotkeyMechanism_}, actions);
+    runOptions(
+        this, OptionValues{hotkeyCombination_.mod, hotkeyCombination_.ch, maxPrec_},
+        HotkeyState{hotkeyBinding_->isBound(), hotkeyMechanism_, hotkeyBinding_->desktopNote()},
+        actions);
 }
 
 void MainFrame::showHelp() {

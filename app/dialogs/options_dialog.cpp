@@ -112,10 +112,15 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
     noHotkeyNote_->setObjectName("noHotkeyNote");
     noHotkeyNote_->setWordWrap(true);
     noHotkeyNote_->hide();
+    desktopNote_ = new QLabel(hotkey);
+    desktopNote_->setObjectName("desktopNote");
+    desktopNote_->setWordWrap(true);
+    desktopNote_->hide();
     auto* hotkeyLayout = new QVBoxLayout(hotkey);
     hotkeyLayout->addLayout(modifierRow);
     hotkeyLayout->addLayout(keyRow);
     hotkeyLayout->addWidget(noHotkeyNote_);
+    hotkeyLayout->addWidget(desktopNote_);
 
     applyButton_ = new QPushButton(QStringLiteral("適用(&A)"), this);
     applyButton_->setDefault(true);
@@ -156,6 +161,11 @@ void OptionsDialog::showNoHotkeyNote(bool show) {
 
 bool OptionsDialog::showsNoHotkeyNote() const {
     return !noHotkeyNote_->isHidden();
+}
+
+void OptionsDialog::showDesktopNote(const QString& text) {
+    desktopNote_->setText(text);
+    desktopNote_->setVisible(!text.isEmpty());
 }
 
 int OptionsDialog::exec() {
@@ -228,6 +238,7 @@ bool runOptions(QWidget* parent, const OptionValues& current, const HotkeyState&
     OptionsDialog dialog(parent);
     dialog.setValues(current);
     dialog.showNoHotkeyNote(!hotkey.available);
+    dialog.showDesktopNote(hotkey.desktopNote);
     bool rejectedOnce = false;
     for (;;) {
         const int result = showDialog ? showDialog(dialog) : dialog.exec();

@@ -46,6 +46,9 @@ class OptionsDialog : public QDialog {
     // global hotkey.
     void showNoHotkeyNote(bool show);
     bool showsNoHotkeyNote() const;
+    // Tells, under the hotkey fields, what the desktop binds where it decides the key; an
+    // empty text shows nothing.
+    void showDesktopNote(const QString& text);
 
   public slots:
     void accept() override;
@@ -74,6 +77,7 @@ class OptionsDialog : public QDialog {
     QCheckBox* winBox_;
     QLineEdit* keyEdit_;
     QLabel* noHotkeyNote_;
+    QLabel* desktopNote_;
     QPushButton* applyButton_;
     QPushButton* cancelButton_;
 };
@@ -98,6 +102,8 @@ QString hotkeyTakenMessage();
 struct HotkeyState {
     bool active;
     bool available = true;
+    // Where the desktop decides the key: what it holds and where the user changes it.
+    QString desktopNote = {};
 };
 
 // Shows the dialog and applies what the user chose: the new hotkey is registered first, and

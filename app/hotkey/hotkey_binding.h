@@ -24,6 +24,9 @@ class HotkeyBinding : public QObject {
         AlreadyUsed,  // another client holds the combination, or the desktop refused it
         Invalid,      // no modifier, or not a letter 'A'..'Z'
         Unsupported,  // this session offers no way to have a global hotkey
+        // The desktop keeps the shortcut but holds no key for it yet: its user gives it one
+        // in the desktop's own shortcut settings, and the binding then reports the key.
+        Unassigned,
     };
 
     // The mechanism of the running platform: the X11 grab, the portal on Wayland.
@@ -38,6 +41,9 @@ class HotkeyBinding : public QObject {
     virtual bool isBound() const = 0;
     // True while a binding waits for the desktop's answer.
     virtual bool isWaiting() const { return false; }
+    // Where the desktop, not the program, decides the key: what it holds now and where the
+    // user changes it, for the options to show. Empty where the program's own grab is the key.
+    virtual QString desktopNote() const { return {}; }
 
     // Binds and waits for the answer; events keep being handled meanwhile.
     Result bindAndWait(int mod, int letter);

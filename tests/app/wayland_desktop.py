@@ -46,8 +46,9 @@ UseIn=tallixtest
 
 
 class WaylandDesktop:
-    """portal: run the portal frontend; backend: give it the global-shortcuts backend ("silent":
-    one that never answers); watcher: a StatusNotifierWatcher; compositor: weston."""
+    """portal: run the portal frontend; backend: give it the global-shortcuts backend, one that
+    binds at BindShortcuts (True or "bind"), at CreateSession ("session") or never answers
+    ("silent"); watcher: a StatusNotifierWatcher; compositor: weston."""
 
     def __init__(self, portal=True, backend=True, watcher=False, compositor=True):
         self.home = tempfile.mkdtemp(prefix="tallix-wayland-e2e-")
@@ -62,9 +63,9 @@ class WaylandDesktop:
         try:
             self.start_bus()
             if backend:
-                silent = ["--silent"] if backend == "silent" else []
+                mode = "bind" if backend is True else backend
                 self.start_service([sys.executable, os.path.join(HERE, "portal_backend.py"),
-                                    *silent], BACKEND_NAME)
+                                    "--" + mode], BACKEND_NAME)
             if watcher:
                 self.start_service([sys.executable, os.path.join(HERE, "status_notifier_watcher.py")],
                                    WATCHER_NAME)
@@ -169,10 +170,10 @@ def run_scenarios(scenarios):
     return desk.run_scenarios(scenarios, WaylandDesktop)
 
 
-def run_with_portal(command):
+def run_with_portal(command, backend=True):
     """Runs `command` (a test program) with a private bus, the portal and its backend, and
     without a compositor: QtDBus needs no display. Returns its exit status."""
-    desktop = WaylandDesktop(compositor=False)
+    desktop = WaylandDesktop(backend=backend, compositor=False)
     try:
         return subprocess.run(command, env=dict(desktop.env, QT_QPA_PLATFORM="offscreen"),
                               timeout=TIMEOUT * 10).returncode
@@ -181,5 +182,7 @@ def run_with_portal(command):
 
 
 if __name__ == "__main__":
-    # wayland_desktop.py COMMAND [ARGUMENT ...]
+    # wayland_desktop.py [--bind | --session] COMMAND [ARGUMENT ...]
+    if sys.argv[1] in ("--bind", "--session"):
+        sys.exit(run_with_portal(sys.argv[2:], backend=sys.argv[1][2:]))
     sys.exit(run_with_portal(sys.argv[1:]))

@@ -24,6 +24,9 @@ def store_hotkey(desktop, mod, char):
 
 
 def stored_hotkey(desktop):
+    """(HotKeyMod, HotKeyChar) as stored; None before anything is."""
+    if not os.path.exists(settings_file(desktop.home)):
+        return None
     with open(settings_file(desktop.home)) as file:
         text = file.read()
     values = dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
@@ -52,6 +55,34 @@ def hotkey_through_the_portal(desktop):
     check(second.wait_end() == 0, "the second launch did not hand over")
     app.wait_log("the token of the second launch", "called up with token launch-token-2")
     check(app.process.poll() is None, "the program ended")
+
+    # The next start finds the desktop's one entry again, with the key its user chose, even
+    # when the settings say otherwise (they were edited, or the desktop changed meanwhile).
+    app.process.terminate()
+    check(app.wait_end() == 0, "the program did not end cleanly")
+    store_hotkey(desktop, 6, ord("Q"))
+    again = WaylandTallix(desktop, "--hidden")
+    again.wait_log("the binding after the restart", "bind registered")
+    entries = [(str(entry), str(trigger)) for entry, trigger in desktop.backend().Entries()]
+    check(entries == [("tallix", "Ctrl+Alt+Z")], "the desktop holds %s" % entries)
+    wait_for("the desktop's key in the settings", lambda: stored_hotkey(desktop) == (3, ord("Z")))
+    check(desktop.backend().Activate(""), "no session to activate")
+    wait_for("the window to show after the restart", again.shown)
+
+
+def desktop_that_leaves_the_key_to_its_user(desktop):
+    """The desktop takes the shortcut without a key: no message, and the key its user gives
+    it later in the desktop's settings is the call-up key."""
+    desktop.backend().Withhold(True)
+    app = WaylandTallix(desktop, "--hidden")
+    app.wait_log("the binding", "bind without a key")
+    check("bind refused" not in app.log(), "the binding was read as refused")
+    check(desktop.backend().OpenSessions() == 1, "the session was not kept")
+    check(not app.shown(), "a message or the window was shown")
+    check(desktop.backend().ChangeTrigger("Ctrl+Alt+K"), "no session to change")
+    wait_for("the desktop's key in the settings", lambda: stored_hotkey(desktop) == (3, ord("K")))
+    check(desktop.backend().Activate(""), "no session to activate")
+    wait_for("the window to show", app.shown)
 
 
 def without_a_backend(desktop):
@@ -103,8 +134,15 @@ def stored_place_survives_a_session(desktop):
           "stored %s" % (stored_rect(desktop.home),))
 
 
+def hotkey_bound_when_the_session_is_made(desktop):
+    hotkey_through_the_portal(desktop)
+
+
 SCENARIOS = [
     (hotkey_through_the_portal, dict()),
+    (hotkey_bound_when_the_session_is_made, dict(backend="session")),
+    (desktop_that_leaves_the_key_to_its_user, dict()),
+    (desktop_that_leaves_the_key_to_its_user, dict(backend="session")),
     (without_a_backend, dict(backend=False)),
     (without_a_backend, dict(portal=False, backend=False)),
     (desktop_that_does_not_answer, dict(backend="silent")),
