@@ -14,7 +14,6 @@
 #include "app/console/evaluation_worker.h"
 #include "app/console/fallback_fit.h"
 #include "app/console/input_blocker.h"
-#include "app/console/long_line_wrap.h"
 #include "app/settings/font_record.h"
 #include "app/settings/settings.h"
 #include "engine/engine.h"
@@ -46,12 +45,16 @@ bool isAltBackspace(const QKeyEvent* event) {
 CalcView::CalcView(Settings& settings, QWidget* parent, LineEvaluator evaluator)
     : QPlainTextEdit(parent), settings_(settings) {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Like a terminal, each row fills to the window's edge. At word boundaries a long
+    // number would break where it allows a break, after its decimal point or a "'",
+    // and leave "1." alone on a row as if it were the whole result; such wrapping
+    // also costs time growing with the square of a line that runs on without one.
+    setWordWrapMode(QTextOption::WrapAnywhere);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFont(fontFromSetting(settings_.font()));
     fallbackFit_ = new FallbackFit(document());
     fallbackFit_->setConsoleFont(font());
-    new LongLineWrap(this);
     registerBuiltinsOnce();
     worker_ = std::make_unique<EvaluationWorker>(std::move(evaluator), [this] {
         // Only a slow line is waited for in an event loop; the thousands of
