@@ -1,15 +1,45 @@
 #include "app/dialogs/help_window.h"
 
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/dialogs/help_links.h"
+
 namespace tallix {
 
+namespace {
+
+// Reads pages, pictures and style sheets from the help folder alone, each within the limit.
+class HelpBrowser : public QTextBrowser {
+  public:
+    HelpBrowser(const QString& folder, QWidget* parent) : QTextBrowser(parent), folder_(folder) {}
+
+    // A refusal is an empty resource: given none at all, the document would read the file
+    // itself, without limit.
+    QVariant loadResource(int, const QUrl& name) override {
+        const std::optional<QString> path = helpFile(source().resolved(name), folder_);
+        const std::optional<QByteArray> bytes = path ? readHelpFile(*path) : std::nullopt;
+        return QVariant(bytes.value_or(QByteArray("")));
+    }
+
+  private:
+    const QString& folder_;
+};
+
+}  // namespace
+
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
-    browser_ = new QTextBrowser(this);
-    // Links within the page and to other local pages stay here; the web goes to the browser.
-    browser_->setOpenExternalLinks(true);
+    browser_ = new HelpBrowser(helpFolder_, this);
+    browser_->setOpenLinks(false);
+    browser_->setOpenExternalLinks(false);
+    // The page's own margins are for browsers, which centre it; here it fills the window.
+    browser_->document()->setDocumentMargin(12);
+    connect(browser_, &QTextBrowser::anchorClicked, this, &HelpWindow::follow);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser_);
@@ -17,14 +47,33 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(browser_, &QTextBrowser::sourceChanged, this, [this] {
         if (!browser_->documentTitle().isEmpty()) setWindowTitle(browser_->documentTitle());
     });
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
     resize(640, 560);
 }
 
 void HelpWindow::showPage(const QString& path) {
+    helpFolder_ = QFileInfo(path).absolutePath();
     browser_->setSource(QUrl::fromLocalFile(path));
     show();
     raise();
     activateWindow();
+}
+
+void HelpWindow::follow(const QUrl& link) {
+    const QUrl target = browser_->source().resolved(link);
+    switch (helpLinkAction(link, browser_->source(), helpFolder_)) {
+        case HelpLinkAction::Scroll:
+            browser_->scrollToAnchor(target.fragment());
+            break;
+        case HelpLinkAction::Show:
+            browser_->setSource(target);
+            break;
+        case HelpLinkAction::OpenOutside:
+            QDesktopServices::openUrl(target);
+            break;
+        case HelpLinkAction::Refuse:
+            break;
+    }
 }
 
 }  // namespace tallix
