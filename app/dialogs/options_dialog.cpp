@@ -81,9 +81,10 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
     precRow->addWidget(precEdit_);
     precRow->addWidget(new QLabel(QStringLiteral("桁（6～2,000）"), precision));
     precRow->addStretch();
+    // Broken by hand where the sentence breaks: wrapped at the group's width, it left "い。"
+    // alone on its last line in some fonts and sizes. The dialog widens to the longer line.
     auto* note =
-        new QLabel(QStringLiteral("精度を上げたときは，Tallixを再起動してください。"), precision);
-    note->setWordWrap(true);
+        new QLabel(QStringLiteral("精度を上げたときは，\nTallixを再起動してください。"), precision);
     auto* precLayout = new QVBoxLayout(precision);
     precLayout->addLayout(precRow);
     precLayout->addWidget(note);
