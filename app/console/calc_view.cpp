@@ -53,6 +53,12 @@ CalcView::CalcView(Settings& settings, QWidget* parent, LineEvaluator evaluator)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFont(fontFromSetting(settings_.font()));
+    // A screen reader finds the console by this name; each result reaches it as text
+    // inserted here.
+    setAccessibleName(QStringLiteral("計算コンソール"));
+    setAccessibleDescription(QStringLiteral(
+        "式を書いた行で Enter "
+        "キーを押すと、その行が計算され、結果またはエラーがすぐ下の行に挿入されます。"));
     fallbackFit_ = new FallbackFit(document());
     fallbackFit_->setConsoleFont(font());
     registerBuiltinsOnce();

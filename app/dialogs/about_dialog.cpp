@@ -26,6 +26,9 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     auto* ok = new QPushButton(QStringLiteral("了解"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    setAccessibleDescription(QStringLiteral("Tallixの名前と版を表示します。"));
+    ok->setAccessibleName(QStringLiteral("了解"));
+    ok->setAccessibleDescription(QStringLiteral("このダイアログを閉じます。"));
 
     auto* row = new QHBoxLayout;
     row->addWidget(icon, 0, Qt::AlignTop);

@@ -34,6 +34,11 @@ bool bytesLess(const QByteArray& a, const QByteArray& b) {
                                         [](char x, char y) { return uchar(x) < uchar(y); });
 }
 
+void describe(QWidget* control, const QString& name, const QString& description) {
+    control->setAccessibleName(name);
+    control->setAccessibleDescription(description);
+}
+
 QLabel* buddyLabel(const QString& text, QWidget* buddy, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setBuddy(buddy);
@@ -149,6 +154,29 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
     connect(keyEdit_, &QLineEdit::textChanged, this, &OptionsDialog::validate);
     for (QCheckBox* box : {altBox_, ctrlBox_, shiftBox_, winBox_})
         connect(box, &QCheckBox::toggled, this, &OptionsDialog::validate);
+    describeControls();
+}
+
+// What a screen reader says of each control.
+void OptionsDialog::describeControls() {
+    setAccessibleDescription(
+        QStringLiteral("計算の精度と、ウィンドウを呼び出すキーを設定します。"));
+    describe(precEdit_, QStringLiteral("精度"),
+             QStringLiteral("計算結果の有効桁数。10進で6から2,000までの整数です。"));
+    describe(altBox_, QStringLiteral("Alt"), QStringLiteral("呼び出しキーにAltキーを含めます。"));
+    describe(ctrlBox_, QStringLiteral("Ctrl"),
+             QStringLiteral("呼び出しキーにCtrlキーを含めます。"));
+    describe(shiftBox_, QStringLiteral("Shift"),
+             QStringLiteral("呼び出しキーにShiftキーを含めます。"));
+    describe(winBox_, QStringLiteral("Win"),
+             QStringLiteral("呼び出しキーにWinキー（スーパーキー）を含めます。"));
+    describe(keyEdit_, QStringLiteral("図形キー"),
+             QStringLiteral("呼び出しキーの文字。AからZまでの英字一文字です。"));
+    describe(applyButton_, QStringLiteral("適用"),
+             QStringLiteral("入力した精度と呼び出しキーを使い、保存します。"));
+    describe(cancelButton_, QStringLiteral("キャンセル"),
+             QStringLiteral("何も変えずにダイアログを閉じます。"));
+    describe(noHotkeyNote_, QStringLiteral("呼び出しキーについての注意"), noHotkeyNote_->text());
 }
 
 void OptionsDialog::showNoHotkeyNote(bool show) {
