@@ -1,6 +1,7 @@
 """The console as a screen reader meets it: the real program on Xvfb with the accessibility bus,
 found through AT-SPI by its name, a line typed, the result read back through the AT-SPI text
-interface and heard as text inserted in the console.
+interface and heard as text inserted in the console; the progress of a slow line read from
+the status bar.
 
 Usage: accessibility_e2e_test.py PATH/TO/tallix [SCENARIO ...]
 """
@@ -11,6 +12,8 @@ import sys
 from desktop import Desktop, Tallix, check, run_scenarios, wait_for
 
 CONSOLE_NAME = "計算コンソール"
+STATUS_NAME = "状態表示"
+SLOW = "sqr(1e-100000000)"  # runs for hours
 BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 
 
@@ -98,6 +101,18 @@ def console_heard_through_the_accessibility_bus(desktop):
              lambda: text.getText(0, -1) == "1+2\n3\nsqr(2)\n1.4142135623731\n")
     wait_for("the second result heard", pump(
         lambda: (CONSOLE_NAME, 13, "1.4142135623731") in inserted))
+
+    # A slow line: the status bar tells how long it has run, and a screen reader can read it.
+    desktop.type(SLOW)
+    desktop.key("Return")
+    status = wait_for("the status bar on the accessibility bus", lambda: find_accessible(
+        desktop_root, lambda item: item.getRole() == pyatspi.ROLE_STATUS_BAR))
+    check(status.name == STATUS_NAME, "the status bar is named %r" % status.name)
+    wait_for("the progress in the status bar's description",
+             lambda: status.description.startswith("計算中 ") and "Esc: 中断" in status.description)
+    desktop.key("Escape")
+    wait_for("the stopped line", lambda: text.getText(0, -1).endswith(
+        "%s\nERR2: 計算を中断しました\n" % SLOW))
     check(app.exit_from_menu() == 0, "the program did not end cleanly")
 
 

@@ -19,6 +19,7 @@
 #include "app/dialogs/about_dialog.h"
 #include "app/dialogs/font_dialog.h"
 #include "app/dialogs/help_window.h"
+#include "app/dialogs/message_box.h"
 #include "app/dialogs/options_dialog.h"
 #include "app/main_frame.h"
 #include "console_fixture.h"
@@ -75,8 +76,9 @@ class AccessibilityTest : public QObject {
   private slots:
     void everyControlIsNamedAndDescribedInJapanese_data() {
         QTest::addColumn<QString>("window");
-        for (const char* window : {"main window", "main window, a slow line running", "options",
-                                   "options without a call-up key", "font", "about", "help"})
+        for (const char* window :
+             {"main window", "main window, a slow line running", "options",
+              "options without a call-up key", "font", "about", "help", "message"})
             QTest::newRow(window) << QString(window);
     }
 
@@ -103,15 +105,18 @@ class AccessibilityTest : public QObject {
             dialog.initialise();
             dialog.show();
             missing = undescribedControls(dialog);
-        } else if (window == "font") {
+        } else if (window == "font" || window == "message") {
             QTimer::singleShot(0, [&missing] {
                 QWidget* dialog = QApplication::activeModalWidget();
                 if (!dialog) return;
                 missing = undescribedControls(*dialog);
                 static_cast<QDialog*>(dialog)->reject();
             });
-            missing << "the font dialog did not open";
-            chooseFontRecord(nullptr, LogFont{});
+            missing << "the dialog did not open";
+            if (window == "font")
+                chooseFontRecord(nullptr, LogFont{});
+            else
+                showWarning(nullptr, QStringLiteral("ヘルプファイルが見つかりません。"));
         } else if (window == "about") {
             AboutDialog dialog;
             dialog.show();
