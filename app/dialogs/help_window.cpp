@@ -17,24 +17,28 @@ namespace {
 // Reads pages, pictures and style sheets from the help folder alone, each within the limit.
 class HelpBrowser : public QTextBrowser {
   public:
-    HelpBrowser(const QString& folder, QWidget* parent) : QTextBrowser(parent), folder_(folder) {}
+    using QTextBrowser::QTextBrowser;
+    void setFolder(const QString& folder) { folder_ = folder; }
 
     // A refusal is an empty resource: given none at all, the document would read the file
     // itself, without limit.
     QVariant loadResource(int, const QUrl& name) override {
-        const std::optional<QString> path = helpFile(source().resolved(name), folder_);
+        // The document resolves the names in a page against the page's folder; a relative
+        // name that comes here is taken the same way.
+        const QUrl url = name.isRelative() ? document()->baseUrl().resolved(name) : name;
+        const std::optional<QString> path = helpFile(url, folder_);
         const std::optional<QByteArray> bytes = path ? readHelpFile(*path) : std::nullopt;
         return QVariant(bytes.value_or(QByteArray("")));
     }
 
   private:
-    const QString& folder_;
+    QString folder_;
 };
 
 }  // namespace
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
-    browser_ = new HelpBrowser(helpFolder_, this);
+    browser_ = new HelpBrowser(this);
     browser_->setOpenLinks(false);
     browser_->setOpenExternalLinks(false);
     // The page's own margins are for browsers, which centre it; here it fills the window.
@@ -56,6 +60,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 void HelpWindow::showPage(const QString& path) {
     helpFolder_ = QFileInfo(path).absolutePath();
+    static_cast<HelpBrowser*>(browser_)->setFolder(helpFolder_);
     browser_->setSource(QUrl::fromLocalFile(path));
     show();
     raise();
