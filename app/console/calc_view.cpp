@@ -56,9 +56,8 @@ CalcView::CalcView(Settings& settings, QWidget* parent, LineEvaluator evaluator)
     // A screen reader finds the console by this name; each result reaches it as text
     // inserted here.
     setAccessibleName(QStringLiteral("計算コンソール"));
-    setAccessibleDescription(QStringLiteral(
-        "式を書いた行で Enter "
-        "キーを押すと、その行が計算され、結果またはエラーがすぐ下の行に挿入されます。"));
+    setAccessibleDescription(
+        QStringLiteral("式の行で Enter を押すとその行が計算され、結果が次の行に入ります。"));
     fallbackFit_ = new FallbackFit(document());
     fallbackFit_->setConsoleFont(font());
     registerBuiltinsOnce();
