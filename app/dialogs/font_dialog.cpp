@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/dialogs/control_description.h"
+
 namespace tallix {
 
 namespace {
@@ -55,11 +57,6 @@ void hideEffects(QFontDialog& dialog) {
     }
 }
 
-void describe(QWidget* control, const QString& name, const QString& description) {
-    control->setAccessibleName(name);
-    control->setAccessibleDescription(description);
-}
-
 }  // namespace
 
 void describeFontControls(QFontDialog& dialog) {
@@ -71,26 +68,26 @@ void describeFontControls(QFontDialog& dialog) {
     edits.removeIf([](QLineEdit* edit) { return qobject_cast<QGroupBox*>(edit->parentWidget()); });
     const QList<QListView*> lists = dialog.findChildren<QListView*>();
     for (int i = 0; i < 3 && i < edits.size() && i < lists.size(); ++i) {
-        describe(edits[i], what[i],
-                 what[i] + QStringLiteral("の入力欄。一覧から選ぶこともできます。"));
-        describe(lists[i], what[i] + QStringLiteral("の一覧"),
-                 what[i] + QStringLiteral("を選ぶ一覧です。"));
+        describeControl(edits[i], what[i],
+                        what[i] + QStringLiteral("の入力欄。一覧から選ぶこともできます。"));
+        describeControl(lists[i], what[i] + QStringLiteral("の一覧"),
+                        what[i] + QStringLiteral("を選ぶ一覧です。"));
     }
     for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
         if (qobject_cast<QGroupBox*>(edit->parentWidget()))
-            describe(edit, QStringLiteral("見本"),
-                     QStringLiteral("選んだフォントで表示した見本です。"));
+            describeControl(edit, QStringLiteral("見本"),
+                            QStringLiteral("選んだフォントで表示した見本です。"));
     }
     for (QComboBox* box : dialog.findChildren<QComboBox*>())
-        describe(box, QStringLiteral("文字体系"),
-                 QStringLiteral("一覧に出すフォントを、対応する文字の体系で絞り込みます。"));
+        describeControl(box, QStringLiteral("文字体系"),
+                        QStringLiteral("一覧に出すフォントを、対応する文字の体系で絞り込みます。"));
     if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
         if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
-            describe(ok, QStringLiteral("OK"),
-                     QStringLiteral("選んだフォントをコンソールに使います。"));
+            describeControl(ok, QStringLiteral("OK"),
+                            QStringLiteral("選んだフォントをコンソールに使います。"));
         if (QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel))
-            describe(cancel, QStringLiteral("キャンセル"),
-                     QStringLiteral("フォントを変えずにダイアログを閉じます。"));
+            describeControl(cancel, QStringLiteral("キャンセル"),
+                            QStringLiteral("フォントを変えずにダイアログを閉じます。"));
     }
 }
 

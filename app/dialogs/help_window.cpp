@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/dialogs/control_description.h"
 #include "app/dialogs/help_links.h"
 
 namespace tallix {
@@ -44,9 +45,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     // The page's own margins are for browsers, which centre it; here it fills the window.
     browser_->document()->setDocumentMargin(12);
     connect(browser_, &QTextBrowser::anchorClicked, this, &HelpWindow::follow);
-    browser_->setAccessibleName(QStringLiteral("ヘルプ"));
-    browser_->setAccessibleDescription(
-        QStringLiteral("Tallixの使い方の説明です。Esc キーで閉じます。"));
+    describeControl(browser_, QStringLiteral("ヘルプ"),
+                    QStringLiteral("Tallixの使い方の説明です。Esc キーで閉じます。"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser_);

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "app/dialogs/control_description.h"
 #include "app/dialogs/dialog_frame.h"
 #include "app/settings/settings.h"
 
@@ -32,11 +33,6 @@ QByteArray asciiUpper(const QString& text) {
 bool bytesLess(const QByteArray& a, const QByteArray& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                         [](char x, char y) { return uchar(x) < uchar(y); });
-}
-
-void describe(QWidget* control, const QString& name, const QString& description) {
-    control->setAccessibleName(name);
-    control->setAccessibleDescription(description);
 }
 
 QLabel* buddyLabel(const QString& text, QWidget* buddy, QWidget* parent) {
@@ -161,22 +157,24 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
 void OptionsDialog::describeControls() {
     setAccessibleDescription(
         QStringLiteral("計算の精度と、ウィンドウを呼び出すキーを設定します。"));
-    describe(precEdit_, QStringLiteral("精度"),
-             QStringLiteral("計算結果の有効桁数。10進で6から2,000までの整数です。"));
-    describe(altBox_, QStringLiteral("Alt"), QStringLiteral("呼び出しキーにAltキーを含めます。"));
-    describe(ctrlBox_, QStringLiteral("Ctrl"),
-             QStringLiteral("呼び出しキーにCtrlキーを含めます。"));
-    describe(shiftBox_, QStringLiteral("Shift"),
-             QStringLiteral("呼び出しキーにShiftキーを含めます。"));
-    describe(winBox_, QStringLiteral("Win"),
-             QStringLiteral("呼び出しキーにWinキー（スーパーキー）を含めます。"));
-    describe(keyEdit_, QStringLiteral("図形キー"),
-             QStringLiteral("呼び出しキーの文字。AからZまでの英字一文字です。"));
-    describe(applyButton_, QStringLiteral("適用"),
-             QStringLiteral("入力した精度と呼び出しキーを使い、保存します。"));
-    describe(cancelButton_, QStringLiteral("キャンセル"),
-             QStringLiteral("何も変えずにダイアログを閉じます。"));
-    describe(noHotkeyNote_, QStringLiteral("呼び出しキーについての注意"), noHotkeyNote_->text());
+    describeControl(precEdit_, QStringLiteral("精度"),
+                    QStringLiteral("計算結果の有効桁数。10進で6から2,000までの整数です。"));
+    describeControl(altBox_, QStringLiteral("Alt"),
+                    QStringLiteral("呼び出しキーにAltキーを含めます。"));
+    describeControl(ctrlBox_, QStringLiteral("Ctrl"),
+                    QStringLiteral("呼び出しキーにCtrlキーを含めます。"));
+    describeControl(shiftBox_, QStringLiteral("Shift"),
+                    QStringLiteral("呼び出しキーにShiftキーを含めます。"));
+    describeControl(winBox_, QStringLiteral("Win"),
+                    QStringLiteral("呼び出しキーにWinキー（スーパーキー）を含めます。"));
+    describeControl(keyEdit_, QStringLiteral("図形キー"),
+                    QStringLiteral("呼び出しキーの文字。AからZまでの英字一文字です。"));
+    describeControl(applyButton_, QStringLiteral("適用"),
+                    QStringLiteral("入力した精度と呼び出しキーを使い、保存します。"));
+    describeControl(cancelButton_, QStringLiteral("キャンセル"),
+                    QStringLiteral("何も変えずにダイアログを閉じます。"));
+    describeControl(noHotkeyNote_, QStringLiteral("呼び出しキーについての注意"),
+                    noHotkeyNote_->text());
 }
 
 void OptionsDialog::showNoHotkeyNote(bool show) {
