@@ -22,6 +22,7 @@
 #include "app/dialogs/message_box.h"
 #include "app/dialogs/options_dialog.h"
 #include "app/hotkey/hotkey_trigger.h"
+#include "app/status_text.h"
 #include "engine/engine.h"
 
 Q_LOGGING_CATEGORY(lcWindow, "tallix.window")
@@ -91,27 +92,22 @@ MainFrame::~MainFrame() {
 // that stops it) or after Esc stopped a paste.
 void MainFrame::showSlowLineProgress() {
     connect(view_, &CalcView::evaluationRunning, this, [this](qint64 elapsedMs) {
-        statusBar()->showMessage(QStringLiteral("計算中 %1 秒    Esc: 中断")
-                                     .arg(static_cast<double>(elapsedMs) / 1000.0, 0, 'f', 1));
-        statusBar()->show();
+        showStatusText(*this, QStringLiteral("計算中 %1 秒    Esc: 中断")
+                                  .arg(static_cast<double>(elapsedMs) / 1000.0, 0, 'f', 1));
     });
     connect(view_, &CalcView::evaluationEnded, this, &MainFrame::hideStatusBar);
     // Said until the user next changes the console.
     connect(view_, &CalcView::pasteStopped, this, [this](qsizetype unevaluated) {
         if (unevaluated == 0) return;
-        statusBar()->showMessage(
-            QStringLiteral("計算を中断しました    残り %1 行は未計算").arg(unevaluated));
-        statusBar()->show();
+        showStatusText(*this,
+                       QStringLiteral("計算を中断しました    残り %1 行は未計算").arg(unevaluated));
         connect(view_, &QPlainTextEdit::textChanged, this, &MainFrame::hideStatusBar,
                 Qt::SingleShotConnection);
     });
 }
 
 void MainFrame::hideStatusBar() {
-    if (auto* bar = findChild<QStatusBar*>()) {
-        bar->clearMessage();
-        bar->hide();
-    }
+    if (auto* bar = findChild<QStatusBar*>()) hideStatusText(*bar);
 }
 
 void MainFrame::createTray() {

@@ -15,7 +15,6 @@
 #include "app/console/fallback_fit.h"
 #include "app/console/input_blocker.h"
 #include "app/console/line_marks.h"
-#include "app/console/long_line_wrap.h"
 #include "app/console/result_highlighter.h"
 #include "app/settings/font_record.h"
 #include "app/settings/settings.h"
@@ -48,12 +47,21 @@ bool isAltBackspace(const QKeyEvent* event) {
 CalcView::CalcView(Settings& settings, QWidget* parent, LineEvaluator evaluator)
     : QPlainTextEdit(parent), settings_(settings) {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Like a terminal, each row fills to the window's edge. At word boundaries a long
+    // number would break where it allows a break, after its decimal point or a "'",
+    // and leave "1." alone on a row as if it were the whole result; such wrapping
+    // also costs time growing with the square of a line that runs on without one.
+    setWordWrapMode(QTextOption::WrapAnywhere);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFont(fontFromSetting(settings_.font()));
+    // A screen reader finds the console by this name; each result reaches it as text
+    // inserted here.
+    setAccessibleName(QStringLiteral("計算コンソール"));
+    setAccessibleDescription(
+        QStringLiteral("式の行で Enter を押すとその行が計算され、結果が次の行に入ります。"));
     fallbackFit_ = new FallbackFit(document());
     fallbackFit_->setConsoleFont(font());
-    new LongLineWrap(this);
     highlighter_ = new ResultHighlighter(document(), palette(), fallbackFit_);
     registerBuiltinsOnce();
     worker_ = std::make_unique<EvaluationWorker>(std::move(evaluator), [this] {

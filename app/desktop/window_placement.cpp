@@ -1,16 +1,12 @@
 #include "app/desktop/window_placement.h"
 
+#include <QRegion>
 #include <algorithm>
 
 namespace tallix {
 
 namespace {
 
-// The strip along the top that a window manager draws the title bar in, and
-// how much of it must lie on a screen for the user to take hold of it.
-constexpr int TITLE_HEIGHT = 24;
-constexpr int GRIP_WIDTH = 80;
-constexpr int GRIP_HEIGHT = 12;
 constexpr int FAR_OUT = 1 << 29;
 
 QRect desktopBounds(const QList<QRect>& screens) {
@@ -20,15 +16,17 @@ QRect desktopBounds(const QList<QRect>& screens) {
     return bounds;
 }
 
-bool titleBarReachable(const QRect& window, const QList<QRect>& screens) {
-    const QRect title(window.left(), window.top(), window.width(),
-                      std::min(TITLE_HEIGHT, window.height()));
-    const int gripWidth = std::min(GRIP_WIDTH, window.width());
-    const int gripHeight = std::min(GRIP_HEIGHT, title.height());
-    return std::any_of(screens.begin(), screens.end(), [&](const QRect& screen) {
-        const QRect shown = screen & title;
-        return shown.width() >= gripWidth && shown.height() >= gripHeight;
-    });
+// Screens may meet edge to edge: a window across two of them is wholly shown
+// when the screens together cover it, though neither holds all of it.
+bool whollyShown(const QRect& window, const QList<QRect>& screens) {
+    QRegion uncovered(window);
+    for (const QRect& screen : screens)
+        uncovered -= screen;
+    return uncovered.isEmpty();
+}
+
+qint64 area(const QRect& rect) {
+    return rect.isEmpty() ? 0 : qint64(rect.width()) * rect.height();
 }
 
 qint64 distance(const QRect& screen, const QRect& window) {
@@ -40,8 +38,11 @@ qint64 distance(const QRect& screen, const QRect& window) {
     return dx * dx + dy * dy;
 }
 
-const QRect& nearestScreen(const QRect& window, const QList<QRect>& screens) {
+// The screen that shows most of the window, or the nearest one when none shows any.
+const QRect& homeScreen(const QRect& window, const QList<QRect>& screens) {
     return *std::min_element(screens.begin(), screens.end(), [&](const QRect& a, const QRect& b) {
+        const qint64 shownA = area(a & window), shownB = area(b & window);
+        if (shownA != shownB) return shownA > shownB;
         return distance(a, window) < distance(b, window);
     });
 }
@@ -73,8 +74,7 @@ WindowRect placeOnScreens(const WindowRect& stored, const QList<QRect>& screens)
     const int left = std::clamp(stored.left, -FAR_OUT, FAR_OUT);
     const int top = std::clamp(stored.top, -FAR_OUT, FAR_OUT);
     QRect window(left, top, int(width), int(height));
-    if (!titleBarReachable(window, screens))
-        window = moveOnto(window, nearestScreen(window, screens));
+    if (!whollyShown(window, screens)) window = moveOnto(window, homeScreen(window, screens));
     return WindowRect{window.left(), window.top(), window.left() + window.width(),
                       window.top() + window.height()};
 }

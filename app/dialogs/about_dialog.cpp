@@ -1,6 +1,7 @@
 #include "app/dialogs/about_dialog.h"
 
 #include "app/desktop/program_icon.h"
+#include "app/dialogs/control_description.h"
 #include "app/dialogs/dialog_frame.h"
 
 #include <QHBoxLayout>
@@ -26,6 +27,8 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     auto* ok = new QPushButton(QStringLiteral("了解"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    setAccessibleDescription(QStringLiteral("Tallixの名前と版を表示します。"));
+    describeControl(ok, QStringLiteral("了解"), QStringLiteral("このダイアログを閉じます。"));
 
     auto* row = new QHBoxLayout;
     row->addWidget(icon, 0, Qt::AlignTop);

@@ -1,15 +1,21 @@
 #include "app/dialogs/font_dialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
 #include <QStyle>
 #include <algorithm>
 #include <cstdlib>
+
+#include "app/dialogs/control_description.h"
 
 namespace tallix {
 
@@ -53,6 +59,38 @@ void hideEffects(QFontDialog& dialog) {
 
 }  // namespace
 
+void describeFontControls(QFontDialog& dialog) {
+    dialog.setAccessibleDescription(QStringLiteral("コンソールのフォントを選びます。"));
+    const QString what[] = {QStringLiteral("フォント名"), QStringLiteral("スタイル"),
+                            QStringLiteral("サイズ")};
+    // The dialog makes, for each of the three, an edit box and then its list.
+    QList<QLineEdit*> edits = dialog.findChildren<QLineEdit*>();
+    edits.removeIf([](QLineEdit* edit) { return qobject_cast<QGroupBox*>(edit->parentWidget()); });
+    const QList<QListView*> lists = dialog.findChildren<QListView*>();
+    for (int i = 0; i < 3 && i < edits.size() && i < lists.size(); ++i) {
+        describeControl(edits[i], what[i],
+                        what[i] + QStringLiteral("の入力欄。一覧から選ぶこともできます。"));
+        describeControl(lists[i], what[i] + QStringLiteral("の一覧"),
+                        what[i] + QStringLiteral("を選ぶ一覧です。"));
+    }
+    for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
+        if (qobject_cast<QGroupBox*>(edit->parentWidget()))
+            describeControl(edit, QStringLiteral("見本"),
+                            QStringLiteral("選んだフォントで表示した見本です。"));
+    }
+    for (QComboBox* box : dialog.findChildren<QComboBox*>())
+        describeControl(box, QStringLiteral("文字体系"),
+                        QStringLiteral("一覧に出すフォントを、対応する文字の体系で絞り込みます。"));
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            describeControl(ok, QStringLiteral("OK"),
+                            QStringLiteral("選んだフォントをコンソールに使います。"));
+        if (QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel))
+            describeControl(cancel, QStringLiteral("キャンセル"),
+                            QStringLiteral("フォントを変えずにダイアログを閉じます。"));
+    }
+}
+
 QFont fontForDialog(const QFont& font) {
     const QFontInfo actual(font);
     QFont listed = font;
@@ -95,6 +133,7 @@ std::optional<LogFont> chooseFontRecord(QWidget* parent, const LogFont& current)
     dialog.setWindowModality(Qt::WindowModal);  // the tray menu stays usable
     hideEffects(dialog);
     keepSampleReadable(dialog);
+    describeFontControls(dialog);
     dialog.setCurrentFont(fontForDialog(toQFont(current)));
     // Compared with what the dialog itself makes of the record, not with the record's font:
     // the dialog counts sizes in whole points.

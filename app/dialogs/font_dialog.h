@@ -27,4 +27,7 @@ std::optional<LogFont> chooseFontRecord(QWidget* parent, const LogFont& current)
 // The dialog's sample field, tall enough for the text in the font it shows.
 void keepSampleReadable(QFontDialog& dialog);
 
+// Names and describes the dialog's fields for assistive technology, in Japanese.
+void describeFontControls(QFontDialog& dialog);
+
 }  // namespace tallix

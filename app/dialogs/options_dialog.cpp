@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "app/dialogs/control_description.h"
 #include "app/dialogs/dialog_frame.h"
 #include "app/settings/settings.h"
 
@@ -81,9 +82,10 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
     precRow->addWidget(precEdit_);
     precRow->addWidget(new QLabel(QStringLiteral("桁（6～2,000）"), precision));
     precRow->addStretch();
+    // Broken by hand where the sentence breaks: wrapped at the group's width, it left "い。"
+    // alone on its last line in some fonts and sizes. The dialog widens to the longer line.
     auto* note =
-        new QLabel(QStringLiteral("精度を上げたときは，Tallixを再起動してください。"), precision);
-    note->setWordWrap(true);
+        new QLabel(QStringLiteral("精度を上げたときは，\nTallixを再起動してください。"), precision);
     auto* precLayout = new QVBoxLayout(precision);
     precLayout->addLayout(precRow);
     precLayout->addWidget(note);
@@ -153,6 +155,31 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
     connect(keyEdit_, &QLineEdit::textChanged, this, &OptionsDialog::validate);
     for (QCheckBox* box : {altBox_, ctrlBox_, shiftBox_, winBox_})
         connect(box, &QCheckBox::toggled, this, &OptionsDialog::validate);
+    describeControls();
+}
+
+// What a screen reader says of each control.
+void OptionsDialog::describeControls() {
+    setAccessibleDescription(
+        QStringLiteral("計算の精度と、ウィンドウを呼び出すキーを設定します。"));
+    describeControl(precEdit_, QStringLiteral("精度"),
+                    QStringLiteral("計算結果の有効桁数。10進で6から2,000までの整数です。"));
+    describeControl(altBox_, QStringLiteral("Alt"),
+                    QStringLiteral("呼び出しキーにAltキーを含めます。"));
+    describeControl(ctrlBox_, QStringLiteral("Ctrl"),
+                    QStringLiteral("呼び出しキーにCtrlキーを含めます。"));
+    describeControl(shiftBox_, QStringLiteral("Shift"),
+                    QStringLiteral("呼び出しキーにShiftキーを含めます。"));
+    describeControl(winBox_, QStringLiteral("Win"),
+                    QStringLiteral("呼び出しキーにWinキー（スーパーキー）を含めます。"));
+    describeControl(keyEdit_, QStringLiteral("図形キー"),
+                    QStringLiteral("呼び出しキーの文字。AからZまでの英字一文字です。"));
+    describeControl(applyButton_, QStringLiteral("適用"),
+                    QStringLiteral("入力した精度と呼び出しキーを使い、保存します。"));
+    describeControl(cancelButton_, QStringLiteral("キャンセル"),
+                    QStringLiteral("何も変えずにダイアログを閉じます。"));
+    describeControl(noHotkeyNote_, QStringLiteral("呼び出しキーについての注意"),
+                    noHotkeyNote_->text());
 }
 
 void OptionsDialog::showNoHotkeyNote(bool show) {

@@ -59,6 +59,7 @@ class OptionsDialog : public QDialog {
   private:
     enum class Direction { ToControls, FromControls };
     void transfer(Direction direction);
+    void describeControls();
     int modifierBits() const;
 
     OptionValues values_{0, 0, 0};

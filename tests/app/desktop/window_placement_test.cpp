@@ -1,5 +1,5 @@
 // Where a stored window rectangle opens, on made-up screen layouts: too big
-// to draw, lost off every screen, too small to use.
+// to draw, lost off every screen, partly off a screen, too small to use.
 #include <QTest>
 
 #include "app/desktop/window_placement.h"
@@ -11,6 +11,7 @@ Q_DECLARE_METATYPE(tallix::WindowRect)
 namespace {
 
 const QList<QRect> ONE{QRect(0, 0, 1024, 768)};
+const QList<QRect> LAPTOP{QRect(0, 0, 1280, 800)};
 // A laptop left of a larger monitor, its panel taking the bottom 40 pixels.
 const QList<QRect> TWO{QRect(0, 0, 800, 560), QRect(800, 0, 1920, 1080)};
 
@@ -33,7 +34,7 @@ class WindowPlacementTest : public QObject {
             << ONE << WindowRect{0, 0, 32767, 32767} << WindowRect{0, 0, 1024, 768};
         QTest::newRow("16777217 by 16777240")
             << ONE << WindowRect{10, 20, 10 + 16777217, 20 + 16777240}
-            << WindowRect{10, 20, 1034, 788};
+            << WindowRect{0, 0, 1024, 768};
         QTest::newRow("a corner showing")
             << ONE << WindowRect{995, 700, 1295, 900} << WindowRect{724, 568, 1024, 768};
         QTest::newRow("title bar above the screen")
@@ -50,6 +51,22 @@ class WindowPlacementTest : public QObject {
             << ONE << WindowRect{2000, 100, 2400, 400} << WindowRect{624, 100, 1024, 400};
         QTest::newRow("shrunk to the nearest screen")
             << TWO << WindowRect{-3000, 0, -1500, 900} << WindowRect{0, 0, 800, 560};
+        QTest::newRow("in the far corner, whole")
+            << ONE << WindowRect{724, 568, 1024, 768} << WindowRect{724, 568, 1024, 768};
+        QTest::newRow("an 80 by 80 corner showing")
+            << LAPTOP << WindowRect{1200, 700, 1600, 1000} << WindowRect{880, 500, 1280, 800};
+        QTest::newRow("right edge past the screen")
+            << LAPTOP << WindowRect{1000, 100, 1300, 300} << WindowRect{980, 100, 1280, 300};
+        QTest::newRow("bottom edge past the screen")
+            << LAPTOP << WindowRect{100, 700, 400, 900} << WindowRect{100, 600, 400, 800};
+        QTest::newRow("left and top edges past the screen")
+            << LAPTOP << WindowRect{-50, -20, 250, 180} << WindowRect{0, 0, 300, 200};
+        QTest::newRow("across both screens, below the smaller one")
+            << TWO << WindowRect{600, 400, 1200, 700} << WindowRect{800, 400, 1400, 700};
+        QTest::newRow("mostly on the smaller screen, partly below it")
+            << TWO << WindowRect{100, 400, 700, 700} << WindowRect{100, 260, 700, 560};
+        QTest::newRow("taller than the screen it is mostly on")
+            << TWO << WindowRect{0, 0, 600, 900} << WindowRect{0, 0, 600, 560};
         QTest::newRow("no screens")
             << QList<QRect>{} << WindowRect{0, 0, big, big} << WindowRect{0, 0, big, big};
     }

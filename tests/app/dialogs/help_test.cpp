@@ -1,4 +1,5 @@
 // Finding the help page and handing it to the desktop's opener (a stub on PATH here).
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -6,7 +7,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextList>
+#include <QTextTable>
 
 #include "app/desktop/help.h"
 #include "app/dialogs/help_window.h"
@@ -55,6 +59,9 @@ class HelpTest : public QObject {
     void openerReportingFailureShowsThePageHere();
     void openerThatCannotStartShowsThePageHere();
     void ownWindowFollowsLinksWithinThePage();
+    void pageFitsTheWindowAndHeadingsLineUpWithTheText_data();
+    void pageFitsTheWindowAndHeadingsLineUpWithTheText();
+    void escClosesTheWindow();
 
   private:
     void runHelp(const QString& exeDir);
@@ -178,6 +185,56 @@ void HelpTest::ownWindowFollowsLinksWithinThePage() {
     QTest::keyClick(page, Qt::Key_Return);
     QTRY_VERIFY(page->verticalScrollBar()->value() > 0);
     QVERIFY(page->toPlainText().contains(QStringLiteral("数式電卓")));
+}
+
+void HelpTest::pageFitsTheWindowAndHeadingsLineUpWithTheText_data() {
+    QTest::addColumn<int>("width");
+    QTest::newRow("narrow") << 360;
+    QTest::newRow("as it opens") << 640;
+    QTest::newRow("wide") << 1000;
+}
+
+// Nothing of the page needs a horizontal scroll bar, and the headings, in the contents as
+// elsewhere, start where the paragraphs of text start.
+void HelpTest::pageFitsTheWindowAndHeadingsLineUpWithTheText() {
+    QFETCH(int, width);
+    HelpWindow window;
+    window.showPage(TALLIX_HELP_PAGE);
+    window.resize(width, 560);
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTextBrowser* page = window.browser();
+    QTextDocument* document = page->document();
+    QVERIFY2(document->size().width() <= page->viewport()->width(),
+             qPrintable(QString("page %1 wide in %2")
+                            .arg(document->size().width())
+                            .arg(page->viewport()->width())));
+    QTRY_COMPARE(page->horizontalScrollBar()->maximum(), 0);
+
+    QMap<qreal, QStringList> starts;  // where a heading or paragraph starts: its texts
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const QTextCursor at(block);
+        if (block.text().isEmpty() || at.currentTable() || at.currentList() ||
+            block.blockFormat().nonBreakableLines())
+            continue;
+        const qreal x = document->documentLayout()->blockBoundingRect(block).left() +
+                        block.layout()->lineAt(0).x();
+        starts[x] << block.text().left(12);
+    }
+    QVERIFY2(starts.size() == 1, qPrintable([&] {
+                 QString where;
+                 for (auto i = starts.begin(); i != starts.end(); ++i)
+                     where += QString("%1: %2\n").arg(i.key()).arg(i.value().join(" | "));
+                 return where;
+             }()));
+}
+
+void HelpTest::escClosesTheWindow() {
+    HelpWindow window;
+    window.showPage(TALLIX_HELP_PAGE);
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.browser()->setFocus();
+    QTest::keyClick(window.browser(), Qt::Key_Escape);
+    QTRY_VERIFY(!window.isVisible());
 }
 
 QTEST_MAIN(HelpTest)
