@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/console/calc_view.h"
+#include "app/desktop/activation_token.h"
 #include "app/desktop/single_instance.h"
 #include "app/desktop/termination_signals.h"
 #include "app/dialogs/message_box.h"
@@ -54,7 +55,8 @@ void CalcApp::installTranslations() {
 int CalcApp::run() {
     instance_ = std::make_unique<SingleInstance>();
     // The launcher's permission to raise a window goes to the instance that shows one.
-    switch (instance_->claim(qEnvironmentVariable("XDG_ACTIVATION_TOKEN"))) {
+    const QString token = takeLauncherToken();
+    switch (instance_->claim(token)) {
         case SingleInstance::Claim::HandedOver:
             return 0;
         case SingleInstance::Claim::Unreachable:
@@ -81,12 +83,14 @@ int CalcApp::run() {
         exitProgram();
     });
 
-    if (startsHidden(arguments())) {
-        // The launcher's permission to raise a window is for now, not for a later call-up.
-        qunsetenv("XDG_ACTIVATION_TOKEN");
-    } else {
+    if (!startsHidden(arguments())) {
+        // Qt's Wayland plugin takes the launcher's permission to take the focus from here.
+        if (!token.isEmpty()) qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
         frame->show();
+        frame->activateWindow();
     }
+    // The permission is for now, not for a later call-up.
+    qunsetenv("XDG_ACTIVATION_TOKEN");
     const int code = exec();
     quiet_ = true;
     frame_.reset();

@@ -314,6 +314,7 @@ void MainFrame::showFrame() {
 }
 
 void MainFrame::hideFrame() {
+    qCDebug(lcWindow) << (hasTrayIcon() ? "hidden to the tray" : "minimised");
     recall_->setAside(hasTrayIcon());
 }
 
