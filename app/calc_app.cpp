@@ -26,6 +26,9 @@ const QString SAVE_FAILED = QStringLiteral("設定を保存できませんでし
 
 CalcApp::CalcApp(int& argc, char** argv) : QApplication(argc, argv) {
     setQuitOnLastWindowClosed(false);
+    // The name the desktop shows and reads out for the program (the tray item's title, the
+    // window class). The settings store names its place itself and does not follow it.
+    setApplicationName(QStringLiteral("Tallix"));
     setDesktopFileName(QStringLiteral(TALLIX_APP_ID));
     installTranslations();
 }

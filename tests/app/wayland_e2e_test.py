@@ -144,8 +144,8 @@ def esc_then_a_second_launch(desktop):
     # GNOME's launchers give the new process a startup id, not an activation token.
     second = WaylandTallix(desktop, env=dict(desktop.client_env, DESKTOP_STARTUP_ID="startup-5"))
     check(second.wait_end() == 0, "the second launch did not hand over")
-    app.wait_log("the launcher's startup id", "called up with token startup-5")
     back_in_the_same_size(app, size, "the second launch")
+    app.wait_log("the launcher's startup id", "called up with token startup-5")
 
 
 def a_tray_that_comes_later(desktop):
