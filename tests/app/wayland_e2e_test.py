@@ -85,7 +85,12 @@ def tray_through_status_notifier(desktop):
     item = wait_for("the tray icon to register", registered)[0]
     name, path = item[:item.index("/")], item[item.index("/"):]
     check(not app.shown(), "the hidden start showed the window")
-    desktop.bus.get_object(name, path).Activate(0, 0, dbus_interface="org.kde.StatusNotifierItem")
+    item = desktop.bus.get_object(name, path)
+    # What a panel shows and a screen reader reads for the item.
+    for key in ("Title", "Id"):
+        value = item.Get("org.kde.StatusNotifierItem", key, dbus_interface=dbus.PROPERTIES_IFACE)
+        check(value == "Tallix", "the item's %s is %r" % (key, str(value)))
+    item.Activate(0, 0, dbus_interface="org.kde.StatusNotifierItem")
     wait_for("the tray to show the window", app.shown)
 
 
