@@ -3,7 +3,8 @@ TALLIX_BUILD_PACKAGES="cmake g++ make pkg-config bison flex libgtest-dev libbenc
   libedit-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libxcb-keysyms1-dev libgl-dev"
 TALLIX_TEST_PACKAGES="bc python3 python3-mpmath xvfb xauth xdotool xclip x11-utils trayer openbox
   fonts-noto-cjk desktop-file-utils valgrind dpkg-dev file lintian appstream man-db clang-format
-  weston qt6-wayland xdg-desktop-portal dbus python3-dbus python3-gi imagemagick strace"
+  weston qt6-wayland xdg-desktop-portal dbus python3-dbus python3-gi imagemagick strace
+  mutter gnome-shell"
 
 # Installs whatever of the given packages is missing; apt-get update runs at most once.
 install_missing() {
