@@ -16,6 +16,7 @@
 #include "app/desktop/program_icon.h"
 #include "app/desktop/tray.h"
 #include "app/desktop/tray_watch.h"
+#include "app/desktop/wayland_session.h"
 #include "app/desktop/window_placement.h"
 #include "app/desktop/window_recall.h"
 #include "app/dialogs/about_dialog.h"

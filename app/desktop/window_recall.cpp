@@ -1,14 +1,11 @@
 #include "app/desktop/window_recall.h"
 
 #include <QEvent>
-#include <QGuiApplication>
 #include <QWidget>
 
-namespace tallix {
+#include "app/desktop/wayland_session.h"
 
-bool onWayland() {
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
+namespace tallix {
 
 WindowRecall::WindowRecall(QWidget& window) : QObject(&window), window_(window) {
     window_.installEventFilter(this);

@@ -6,10 +6,6 @@ class QWidget;
 
 namespace tallix {
 
-// True where the session is a Wayland one: there the compositor keeps the window's place and
-// state to itself, and the program draws the window's decorations.
-bool onWayland();
-
 // How the window leaves the screen when closed and how it comes back when called up.
 //
 // A Wayland client can minimise its window but not restore it, and the compositor need not

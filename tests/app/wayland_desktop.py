@@ -177,6 +177,29 @@ class WaylandDesktop:
         """Titles of the top-level windows of process `pid` that weston shows now."""
         return [title for title, _ in self.mapped_sizes(pid)]
 
+    def title_ink(self, pid, title):
+        """Where the title of the window so titled is drawn within the room Qt's title bar gives
+        it (35 pixels in from the left, to 77 pixels from the right): (first, last) column with
+        ink, and the room's width. A title cut off at an end has ink in that end's column."""
+        graph = subprocess.run(["weston-debug", "scene-graph"], env=self.env, capture_output=True,
+                               text=True, timeout=TIMEOUT).stdout
+        place = re.search(r"role xdg_toplevel, PID %d, .*?top-level window '%s'.*\n"
+                          r"\s*position: \((-?\d+), (-?\d+)\) -> \((-?\d+), (-?\d+)\)"
+                          % (pid, re.escape(title)), graph)
+        x0, y0, x1, _ = map(int, place.groups())
+        left, right = x0 + 35, x1 - 77
+        shot = os.path.join(self.home, "screen.png")
+        subprocess.run(["import", "-window", "root", shot], env=self.env, check=True,
+                       timeout=TIMEOUT)
+        pixels = subprocess.run(["convert", shot, "-crop", "%dx20+%d+%d" % (right - left, left,
+                                                                            y0 + 5),
+                                 "-colorspace", "gray", "-threshold", "50%", "txt:-"],
+                                capture_output=True, text=True, check=True,
+                                timeout=TIMEOUT).stdout
+        ink = sorted({int(x) for x, level in re.findall(r"^(\d+),\d+: \((\d+)", pixels, re.M)
+                      if int(level) == 0})
+        return (ink[0], ink[-1], right - left) if ink else None
+
     def mapped_sizes(self, pid):
         """(title, (width, height)) of each top-level window of process `pid` that weston shows
         now, title bar included."""

@@ -186,6 +186,21 @@ def told_once_there_is_no_key(desktop):
     check(desktop.mapped_windows(again.process.pid).count("Tallix") == 1, "told again")
 
 
+def about_title_whole(desktop):
+    """Qt draws the title bars on Wayland, with minimise and maximise buttons whatever the
+    hints: the About box must be wide enough that its centred title clears them."""
+    app = WaylandTallix(desktop)
+    wait_for("the window", app.shown)
+    desktop.press("alt+h")
+    desktop.press("a")
+    title = "Tallixについて"
+    wait_for("the About box", lambda: title in desktop.mapped_windows(app.process.pid))
+    first, last, room = wait_for("the title drawn", lambda: desktop.title_ink(app.process.pid,
+                                                                              title))
+    check(first > 1 and last < room - 2,
+          "the title is cut off: ink from %d to %d of %d pixels" % (first, last, room))
+
+
 SCENARIOS = [
     (hotkey_through_the_portal, dict()),
     (without_a_backend, dict(backend=False)),
@@ -199,6 +214,7 @@ SCENARIOS = [
     (esc_then_a_second_launch, dict(keyboard=True, backend=False, watcher=True)),
     (a_tray_that_comes_later, dict(keyboard=True, portal=False, backend=False)),
     (told_once_there_is_no_key, dict(portal=False, backend=False, told=False)),
+    (about_title_whole, dict(keyboard=True, portal=False, backend=False)),
 ]
 
 
