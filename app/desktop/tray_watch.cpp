@@ -24,7 +24,9 @@ constexpr int WATCHER_TIMEOUT_MS = 3000;
 // then finds it as well, and also a watcher whose host registers after the bus name.
 constexpr int POLL_MS = 1000;
 
-bool statusNotifierHostRegistered() {
+}  // namespace
+
+bool TrayWatch::statusNotifierHost() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface()->isServiceRegistered(WATCHER)) return false;
     QDBusMessage get = QDBusMessage::createMethodCall(
@@ -35,6 +37,8 @@ bool statusNotifierHostRegistered() {
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
     return reply.arguments().first().value<QDBusVariant>().variant().toBool();
 }
+
+namespace {
 
 // The X11 tray of the first screen is whoever owns its manager selection.
 bool x11TrayOwned() {
@@ -63,7 +67,7 @@ TrayWatch::TrayWatch(QObject* parent) : QObject(parent) {
 }
 
 bool TrayWatch::trayPresent() {
-    if (!statusNotifierHostRegistered() && !x11TrayOwned()) return false;
+    if (!statusNotifierHost() && !x11TrayOwned()) return false;
     // Qt has the last word: it must be able to show the icon there.
     return QSystemTrayIcon::isSystemTrayAvailable();
 }

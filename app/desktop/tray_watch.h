@@ -21,6 +21,8 @@ class TrayWatch : public QObject {
 
     // Whether a tray is there now.
     static bool trayPresent();
+    // Whether the tray is a StatusNotifierItem host (which shows Qt's icons as such items).
+    static bool statusNotifierHost();
     // Emits `appeared` once, as soon as a tray is there (at once, queued, if it is already).
     void watch();
 
