@@ -15,6 +15,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 import dbus
 
@@ -172,6 +173,22 @@ class WaylandDesktop:
                                    stderr=stderr)
         self.processes.append(process)
         return process
+
+    def press_until(self, keys, done, what):
+        """Types `keys` until `done()` holds. Keys typed while the compositor is still handing
+        the keyboard to a window just mapped reach nobody: they are typed again, a second
+        apart, until they take effect."""
+        typed = [None]
+
+        def attempt():
+            if done():
+                return True
+            if typed[0] is None or time.monotonic() - typed[0] >= 1:
+                for key in keys:
+                    self.press(key)
+                typed[0] = time.monotonic()
+            return False
+        wait_for(what, attempt)
 
     def mapped_windows(self, pid):
         """Titles of the top-level windows of process `pid` that weston shows now."""

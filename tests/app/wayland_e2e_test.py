@@ -122,8 +122,7 @@ def closed_with_esc(desktop):
           "the title bar took its room from the console: %s" % (size,))
     if desktop.bus.name_has_owner("org.kde.StatusNotifierWatcher"):
         wait_for("the tray icon", lambda: registered_items(desktop))
-    desktop.press("Escape")
-    wait_for("Esc to close the window", lambda: not app.shown())
+    desktop.press_until(["Escape"], lambda: not app.shown(), "Esc to close the window")
     return app, size
 
 
@@ -138,8 +137,7 @@ def esc_then_the_key(desktop):
     check(desktop.backend().Activate("portal-token-3"), "no session to activate")
     back_in_the_same_size(app, size, "the key")
     # Once more: a window called up can be closed and called up again.
-    desktop.press("Escape")
-    wait_for("Esc to close the window again", lambda: not app.shown())
+    desktop.press_until(["Escape"], lambda: not app.shown(), "Esc to close the window again")
     check(desktop.backend().Activate("portal-token-4"), "no session to activate")
     back_in_the_same_size(app, size, "the key again")
 
@@ -161,8 +159,8 @@ def a_tray_that_comes_later(desktop):
     app.wait_log("the answer that there is no hotkey", "bind unsupported")
     desktop.start_watcher()
     item = wait_for("the tray icon to register", lambda: registered_items(desktop))[0]
-    desktop.press("Escape")
-    app.wait_log("Esc to hide the window to the tray", "hidden to the tray")
+    desktop.press_until(["Escape"], lambda: "hidden to the tray" in app.log(),
+                        "Esc to hide the window to the tray")
     wait_for("the window to go", lambda: not app.shown())
     name, path = item[:item.index("/")], item[item.index("/"):]
     desktop.bus.get_object(name, path).Activate(0, 0, dbus_interface="org.kde.StatusNotifierItem")
@@ -191,10 +189,9 @@ def about_title_whole(desktop):
     hints: the About box must be wide enough that its centred title clears them."""
     app = WaylandTallix(desktop)
     wait_for("the window", app.shown)
-    desktop.press("alt+h")
-    desktop.press("a")
     title = "Tallixについて"
-    wait_for("the About box", lambda: title in desktop.mapped_windows(app.process.pid))
+    desktop.press_until(["alt+h", "a"], lambda: title in desktop.mapped_windows(app.process.pid),
+                        "the About box")
     first, last, room = wait_for("the title drawn", lambda: desktop.title_ink(app.process.pid,
                                                                               title))
     check(first > 1 and last < room - 2,
