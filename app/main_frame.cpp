@@ -329,9 +329,10 @@ void MainFrame::closeEvent(QCloseEvent* event) {
 // only once a window manager has framed the window. Where the program draws
 // its own title bar (Wayland) there is no window manager's frame to fit: the
 // rectangle is the window's inside, so that the title bar, which Qt adds only
-// as the window is mapped, never takes its room from the console. A stored rectangle the
-// screens cannot show is brought within them before the window is first
-// drawn; it is stored back only when the window's place is stored anyway.
+// as the window is mapped, never takes its room from the console. A stored
+// rectangle the screens cannot show is brought within them before the window
+// is first drawn; it is stored back only when the window's place is stored
+// anyway.
 // Where the platform keeps positions to itself, the stored place is left as
 // it is for the next session that knows one.
 void MainFrame::placeWindow() {
