@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/console/calc_view.h"
+#include "app/desktop/activation_token.h"
 #include "app/desktop/descriptor_limit.h"
 #include "app/desktop/single_instance.h"
 #include "app/desktop/termination_signals.h"
@@ -29,6 +30,9 @@ const QString UNGUARDED = QStringLiteral(
 
 CalcApp::CalcApp(int& argc, char** argv) : QApplication(argc, argv) {
     setQuitOnLastWindowClosed(false);
+    // The name the desktop shows and reads out for the program (the tray item's title, the
+    // window class). The settings store names its place itself and does not follow it.
+    setApplicationName(QStringLiteral("Tallix"));
     setDesktopFileName(QStringLiteral(TALLIX_APP_ID));
     installTranslations();
 }
@@ -59,7 +63,8 @@ int CalcApp::run() {
     raiseDescriptorLimit();
     instance_ = std::make_unique<SingleInstance>();
     // The launcher's permission to raise a window goes to the instance that shows one.
-    switch (instance_->claim(qEnvironmentVariable("XDG_ACTIVATION_TOKEN"))) {
+    const QString token = takeLauncherToken();
+    switch (instance_->claim(token)) {
         case SingleInstance::Claim::HandedOver:
             return 0;
         case SingleInstance::Claim::Unreachable:
@@ -89,12 +94,14 @@ int CalcApp::run() {
         exitProgram();
     });
 
-    if (startsHidden(arguments())) {
-        // The launcher's permission to raise a window is for now, not for a later call-up.
-        qunsetenv("XDG_ACTIVATION_TOKEN");
-    } else {
+    if (!startsHidden(arguments())) {
+        // Qt's Wayland plugin takes the launcher's permission to take the focus from here.
+        if (!token.isEmpty()) qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
         frame->show();
+        frame->activateWindow();
     }
+    // The permission is for now, not for a later call-up.
+    qunsetenv("XDG_ACTIVATION_TOKEN");
     const int code = exec();
     quiet_ = true;
     frame_.reset();

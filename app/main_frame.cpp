@@ -8,7 +8,6 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
-#include <QSystemTrayIcon>
 
 #include "app/console/calc_view.h"
 #include "app/console/input_blocker.h"
@@ -16,10 +15,14 @@
 #include "app/desktop/help.h"
 #include "app/desktop/program_icon.h"
 #include "app/desktop/tray.h"
+#include "app/desktop/tray_watch.h"
+#include "app/desktop/wayland_session.h"
 #include "app/desktop/window_placement.h"
+#include "app/desktop/window_recall.h"
 #include "app/dialogs/about_dialog.h"
 #include "app/dialogs/help_window.h"
 #include "app/dialogs/message_box.h"
+#include "app/dialogs/no_hotkey_notice.h"
 #include "app/dialogs/options_dialog.h"
 #include "app/hotkey/hotkey_trigger.h"
 #include "app/status_text.h"
@@ -42,9 +45,10 @@ QList<QRect> availableAreas() {
 }
 
 // A Wayland client neither learns nor chooses where its window is: what Qt
-// reports there as the position is no place the user chose.
+// reports there as the position is no place the user chose. Nor does a window
+// manager frame the window there: the title bar is the program's own drawing.
 bool platformKnowsPosition() {
-    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    return !onWayland();
 }
 
 WindowRect withPlace(const WindowRect& size, int left, int top) {
@@ -61,7 +65,8 @@ WindowRect outerRect(const QRect& frame) {
 MainFrame::MainFrame(Settings& settings, QWidget* parent, std::unique_ptr<HotkeyBinding> hotkey)
     : QMainWindow(parent, Qt::WindowStaysOnTopHint),
       settings_(settings),
-      hotkeyBinding_(hotkey ? std::move(hotkey) : HotkeyBinding::forPlatform()) {
+      hotkeyBinding_(hotkey ? std::move(hotkey) : HotkeyBinding::forPlatform()),
+      recall_(new WindowRecall(*this)) {
     setWindowTitle(QStringLiteral("Tallix"));
     setWindowIcon(programIcon());
     view_ = new CalcView(settings_, this);
@@ -110,9 +115,23 @@ void MainFrame::hideStatusBar() {
     if (auto* bar = findChild<QStatusBar*>()) hideStatusText(*bar);
 }
 
+// A tray that comes up after the program (started at login before the panel) gets the icon
+// as soon as it is there; from then on closing the window hides it to the tray.
 void MainFrame::createTray() {
-    // Only a tray present now gets the icon: one that appears later does not.
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    if (TrayWatch::trayPresent()) {
+        addTrayIcon();
+        return;
+    }
+    auto* watch = new TrayWatch(this);
+    connect(watch, &TrayWatch::appeared, this, [this, watch] {
+        qCDebug(lcWindow) << "a tray appeared";
+        addTrayIcon();
+        watch->deleteLater();
+    });
+    watch->watch();
+}
+
+void MainFrame::addTrayIcon() {
     tray_ = std::make_unique<Tray>(windowIcon());
     connect(tray_.get(), &Tray::openRequested, this, [this] { callUp(QString()); });
     connect(tray_.get(), &Tray::exitRequested, this, &MainFrame::exitRequested);
@@ -126,6 +145,7 @@ void MainFrame::registerHotkey() {
         hotkeyBinding_.get(), &HotkeyBinding::bound, this,
         [this](HotkeyBinding::Result result) {
             if (result == HotkeyBinding::Result::AlreadyUsed) showWarning(this, HOTKEY_TAKEN);
+            if (result == HotkeyBinding::Result::Unsupported) tellNoHotkeyOnce(this, settings_);
         },
         Qt::SingleShotConnection);
     hotkeyBinding_->bind(hotkeyCombination_.mod, hotkeyCombination_.ch);
@@ -292,24 +312,15 @@ void MainFrame::callUp(const QString& activationToken) {
 }
 
 void MainFrame::showFrame() {
-    // A Wayland client can minimise its window but not restore it; showing it anew can.
-    if (isMinimized() && QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-        hide();
-    }
-    showNormal();
-    raise();
-    activateWindow();
+    recall_->bringBack();
     // The window remembers where the keyboard was when it was hidden; called up, it is for
     // typing a line.
     view_->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void MainFrame::hideFrame() {
-    if (hasTrayIcon()) {
-        hide();
-    } else {
-        showMinimized();
-    }
+    qCDebug(lcWindow) << (hasTrayIcon() ? "hidden to the tray" : "minimised");
+    recall_->setAside(hasTrayIcon());
 }
 
 void MainFrame::closeEvent(QCloseEvent* event) {
@@ -319,9 +330,13 @@ void MainFrame::closeEvent(QCloseEvent* event) {
 
 // The stored rectangle is the outer one, frame included, so the window opens
 // at the client size that makes the frame fit it. The frame's size is known
-// only once a window manager has framed the window. A stored rectangle the
-// screens cannot show is brought within them before the window is first
-// drawn; it is stored back only when the window's place is stored anyway.
+// only once a window manager has framed the window. Where the program draws
+// its own title bar (Wayland) there is no window manager's frame to fit: the
+// rectangle is the window's inside, so that the title bar, which Qt adds only
+// as the window is mapped, never takes its room from the console. A stored
+// rectangle the screens cannot show is brought within them before the window
+// is first drawn; it is stored back only when the window's place is stored
+// anyway.
 // Where the platform keeps positions to itself, the stored place is left as
 // it is for the next session that knows one.
 void MainFrame::placeWindow() {
@@ -347,7 +362,7 @@ void MainFrame::fitFrameToRect() {
 
 void MainFrame::trackNormalRect() {
     if (!isVisible() || windowState() != Qt::WindowNoState) return;
-    normalRect_ = outerRect(frameGeometry());
+    normalRect_ = outerRect(platformKnowsPosition() ? frameGeometry() : geometry());
 }
 
 bool MainFrame::event(QEvent* event) {
@@ -357,7 +372,8 @@ bool MainFrame::event(QEvent* event) {
         case QEvent::Resize:
         case QEvent::Show:
         case QEvent::WindowStateChange:
-            if (!frameFitted_ && isVisible() && windowState() == Qt::WindowNoState) {
+            if (!frameFitted_ && platformKnowsPosition() && isVisible() &&
+                windowState() == Qt::WindowNoState) {
                 fitFrameToRect();
             }
             trackNormalRect();

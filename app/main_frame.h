@@ -17,6 +17,7 @@ namespace tallix {
 class CalcView;
 class HelpWindow;
 class Tray;
+class WindowRecall;
 
 // The program's window: the console, the menu bar, always on top. Closing
 // it only hides it (or minimises it when there is no tray icon); the hotkey
@@ -86,6 +87,7 @@ class MainFrame : public QMainWindow {
     void tellInStatusBar(const QString& text);
     void returnFocusAfterMenu();
     void createTray();
+    void addTrayIcon();
     void showSlowLineProgress();
     void hideStatusBar();
     void registerHotkey();
@@ -100,6 +102,7 @@ class MainFrame : public QMainWindow {
     std::unique_ptr<Tray> tray_;
     HelpWindow* helpWindow_ = nullptr;  // made on first need
     std::unique_ptr<HotkeyBinding> hotkeyBinding_;
+    WindowRecall* recall_;  // a child
     bool hotkeyMechanism_ = true;
     QMetaObject::Connection startupWarning_;  // until the start-up binding has its answer
     HotkeyCombination hotkeyCombination_;

@@ -5,7 +5,7 @@ TALLIX_TEST_PACKAGES="bc python3 python3-mpmath xvfb xauth xdotool xclip x11-uti
   fonts-noto-cjk desktop-file-utils valgrind dpkg-dev file lintian appstream man-db clang-format
   weston qt6-wayland xdg-desktop-portal dbus python3-dbus python3-gi imagemagick strace
   kwin-wayland xdg-desktop-portal-kde libkf5globalaccel-bin
-  at-spi2-core python3-pyatspi"
+  at-spi2-core python3-pyatspi mutter gnome-shell"
 
 # Installs whatever of the given packages is missing; apt-get update runs at most once.
 install_missing() {

@@ -195,12 +195,15 @@ class Desktop:
 
     def windows_titled_tallix(self, pid=None):
         """Visible windows named exactly "Tallix", of one process if a pid is given."""
-        # xdotool matches names ignoring case (the tray icon's window is "tallix"), and its
-        # --pid does not narrow a name search: both are checked here.
+        # xdotool matches names ignoring case, and its --pid does not narrow a name search: both
+        # are checked here. The tray icon's window, which the tray embeds past the window
+        # manager, bears the program's name too.
         found = []
         for window in self.run("xdotool", "search", "--onlyvisible", "--name",
                                "^Tallix$").stdout.split():
             if self.run("xdotool", "getwindowname", window).stdout.strip() != "Tallix":
+                continue
+            if "Override Redirect State: yes" in self.info(window):
                 continue
             if pid is None or self.pid_of(window) == pid:
                 found.append(window)
@@ -209,7 +212,7 @@ class Desktop:
     def tray_icon_centre(self, pid=None):
         """Where the program's icon (of one process, if a pid given) sits in the tray, or None."""
         for line in self.run("xwininfo", "-root", "-tree").stdout.splitlines():
-            found = re.search(r'(0x[0-9a-f]+) "tallix": \("tallix" "tallix"\)\s+(\d+)x(\d+)'
+            found = re.search(r'(0x[0-9a-f]+) "[Tt]allix": \("tallix" "[Tt]allix"\)\s+(\d+)x(\d+)'
                               r'\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)', line)
             if not found:
                 continue

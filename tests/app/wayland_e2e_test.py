@@ -11,16 +11,14 @@ import os
 import subprocess
 import sys
 
-from desktop import check, settings_file, store_rect, stored_rect, wait_for
+from desktop import check, settings_file, stored_rect, wait_for
 from wayland_desktop import WaylandTallix, run_scenarios
 
 import dbus
 
 
 def store_hotkey(desktop, mod, char):
-    os.makedirs(os.path.dirname(settings_file(desktop.home)), exist_ok=True)
-    with open(settings_file(desktop.home), "w") as file:
-        file.write("[Settings]\nHotKeyMod=%d\nHotKeyChar=%d\n" % (mod, char))
+    desktop.store_settings(HotKeyMod=mod, HotKeyChar=char)
 
 
 def stored_hotkey(desktop):
@@ -118,14 +116,19 @@ def tray_through_status_notifier(desktop):
     item = wait_for("the tray icon to register", registered)[0]
     name, path = item[:item.index("/")], item[item.index("/"):]
     check(not app.shown(), "the hidden start showed the window")
-    desktop.bus.get_object(name, path).Activate(0, 0, dbus_interface="org.kde.StatusNotifierItem")
+    item = desktop.bus.get_object(name, path)
+    # What a panel shows and a screen reader reads for the item.
+    for key in ("Title", "Id"):
+        value = item.Get("org.kde.StatusNotifierItem", key, dbus_interface=dbus.PROPERTIES_IFACE)
+        check(value == "Tallix", "the item's %s is %r" % (key, str(value)))
+    item.Activate(0, 0, dbus_interface="org.kde.StatusNotifierItem")
     wait_for("the tray to show the window", app.shown)
 
 
 def stored_place_survives_a_session(desktop):
     """A Wayland client can neither learn nor choose its position: the session restores the
     size and leaves the stored place, on a monitor weston lacks, for the next X11 session."""
-    store_rect(desktop.home, (1500, 90, 1900, 390))
+    desktop.store_settings(left=1500, top=90, right=1900, bottom=390)
     app = WaylandTallix(desktop)
     wait_for("the window", app.shown)
     app.process.terminate()
@@ -138,6 +141,98 @@ def hotkey_bound_when_the_session_is_made(desktop):
     hotkey_through_the_portal(desktop)
 
 
+def registered_items(desktop):
+    watcher = desktop.bus.get_object("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher")
+    return [str(item) for item in watcher.Get("org.kde.StatusNotifierWatcher",
+                                              "RegisteredStatusNotifierItems",
+                                              dbus_interface=dbus.PROPERTIES_IFACE)]
+
+
+def closed_with_esc(desktop):
+    """Starts the program normally and closes its window with Esc; returns the program and the
+    window's size (title bar included) before it was closed."""
+    app = WaylandTallix(desktop)
+    size = wait_for("the window", app.window_size)
+    check(size[0] > 300 and size[1] > 200,
+          "the title bar took its room from the console: %s" % (size,))
+    if desktop.bus.name_has_owner("org.kde.StatusNotifierWatcher"):
+        wait_for("the tray icon", lambda: registered_items(desktop))
+    desktop.press_until(["Escape"], lambda: not app.shown(), "Esc to close the window")
+    return app, size
+
+
+def back_in_the_same_size(app, size, how):
+    wait_for("%s to bring the window back" % how, app.shown)
+    check(app.window_size() == size, "the window came back at %s, not %s" % (app.window_size(), size))
+
+
+def esc_then_the_key(desktop):
+    app, size = closed_with_esc(desktop)
+    app.wait_log("the binding", "bind registered")
+    check(desktop.backend().Activate("portal-token-3"), "no session to activate")
+    back_in_the_same_size(app, size, "the key")
+    # Once more: a window called up can be closed and called up again.
+    desktop.press_until(["Escape"], lambda: not app.shown(), "Esc to close the window again")
+    check(desktop.backend().Activate("portal-token-4"), "no session to activate")
+    back_in_the_same_size(app, size, "the key again")
+
+
+def esc_then_a_second_launch(desktop):
+    app, size = closed_with_esc(desktop)
+    # GNOME's launchers give the new process a startup id, not an activation token.
+    second = WaylandTallix(desktop, env=dict(desktop.client_env, DESKTOP_STARTUP_ID="startup-5"))
+    check(second.wait_end() == 0, "the second launch did not hand over")
+    back_in_the_same_size(app, size, "the second launch")
+    app.wait_log("the launcher's startup id", "called up with token startup-5")
+
+
+def a_tray_that_comes_later(desktop):
+    """The panel's tray comes up after the program (started at login before the panel): the
+    icon goes to it, and from then on Esc hides the window to it."""
+    app = WaylandTallix(desktop)
+    wait_for("the window", app.shown)
+    app.wait_log("the answer that there is no hotkey", "bind unsupported")
+    desktop.start_watcher()
+    item = wait_for("the tray icon to register", lambda: registered_items(desktop))[0]
+    desktop.press_until(["Escape"], lambda: "hidden to the tray" in app.log(),
+                        "Esc to hide the window to the tray")
+    wait_for("the window to go", lambda: not app.shown())
+    name, path = item[:item.index("/")], item[item.index("/"):]
+    desktop.bus.get_object(name, path).Activate(0, 0, dbus_interface="org.kde.StatusNotifierItem")
+    wait_for("the tray to show the window", app.shown)
+
+
+def told_once_there_is_no_key(desktop):
+    """Without a global-shortcuts portal the first start says how to call the window up."""
+    app = WaylandTallix(desktop)
+    wait_for("the window and the notice",
+             lambda: desktop.mapped_windows(app.process.pid).count("Tallix") == 2)
+    app.process.terminate()
+    check(app.wait_end() == 0, "the program did not end cleanly")
+    with open(settings_file(desktop.home)) as file:
+        check("NoHotkeyNoticeShown=1" in file.read(), "the notice was not remembered")
+    again = WaylandTallix(desktop)
+    again.wait_log("the answer that there is no hotkey", "bind unsupported")
+    # A round trip through the running program: a second launch is served after the answer.
+    check(WaylandTallix(desktop).wait_end() == 0, "the second launch did not hand over")
+    again.wait_log("the second launch", "called up")
+    check(desktop.mapped_windows(again.process.pid).count("Tallix") == 1, "told again")
+
+
+def about_title_whole(desktop):
+    """Qt draws the title bars on Wayland, with minimise and maximise buttons whatever the
+    hints: the About box must be wide enough that its centred title clears them."""
+    app = WaylandTallix(desktop)
+    wait_for("the window", app.shown)
+    title = "Tallixについて"
+    desktop.press_until(["alt+h", "a"], lambda: title in desktop.mapped_windows(app.process.pid),
+                        "the About box")
+    first, last, room = wait_for("the title drawn", lambda: desktop.title_ink(app.process.pid,
+                                                                              title))
+    check(first > 1 and last < room - 2,
+          "the title is cut off: ink from %d to %d of %d pixels" % (first, last, room))
+
+
 SCENARIOS = [
     (hotkey_through_the_portal, dict()),
     (hotkey_bound_when_the_session_is_made, dict(backend="session")),
@@ -148,6 +243,13 @@ SCENARIOS = [
     (desktop_that_does_not_answer, dict(backend="silent")),
     (tray_through_status_notifier, dict(portal=False, backend=False, watcher=True)),
     (stored_place_survives_a_session, dict(portal=False, backend=False)),
+    (esc_then_the_key, dict(keyboard=True)),
+    (esc_then_the_key, dict(keyboard=True, watcher=True)),
+    (esc_then_a_second_launch, dict(keyboard=True, backend=False)),
+    (esc_then_a_second_launch, dict(keyboard=True, backend=False, watcher=True)),
+    (a_tray_that_comes_later, dict(keyboard=True, portal=False, backend=False)),
+    (told_once_there_is_no_key, dict(portal=False, backend=False, told=False)),
+    (about_title_whole, dict(keyboard=True, portal=False, backend=False)),
 ]
 
 
