@@ -7,12 +7,16 @@
 
 namespace tallix {
 
+void describeMessageBox(QMessageBox& box) {
+    box.setAccessibleDescription(box.text());
+    if (QAbstractButton* ok = box.button(QMessageBox::Ok))
+        ok->setAccessibleDescription(QStringLiteral("このメッセージを閉じます。"));
+}
+
 void showWarning(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Tallix"), text, QMessageBox::Ok, parent);
     useDialogFrame(box);
-    box.setAccessibleDescription(text);
-    if (QAbstractButton* ok = box.button(QMessageBox::Ok))
-        ok->setAccessibleDescription(QStringLiteral("このメッセージを閉じます。"));
+    describeMessageBox(box);
     box.exec();
 }
 

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include "app/dialogs/dialog_frame.h"
+#include "app/dialogs/message_box.h"
 #include "app/settings/settings.h"
 
 namespace tallix {
@@ -24,6 +25,7 @@ void tellNoHotkeyOnce(QWidget* parent, Settings& settings) {
     box->setObjectName("noHotkeyNotice");
     box->setAttribute(Qt::WA_DeleteOnClose);
     useDialogFrame(*box);
+    describeMessageBox(*box);
     box->show();
 }
 
