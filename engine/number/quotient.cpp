@@ -277,9 +277,70 @@ void divide_by_base_divisor(int32_t* __restrict q, int32_t* __restrict u, uint32
     u[count] = static_cast<int32_t>(remainder);
 }
 
+// x div d and x mod d for x below 2^63, from m = floor((2^64 - 1) / d): the
+// high half of x × m lies within 2 below x / d, so at most two subtractions
+// of d settle the remainder. A multiplication has a third of a division's
+// latency, which is what a chain of remainders waits for.
+struct limb_divisor {
+    uint64_t d;
+    uint64_t m;
+    explicit limb_divisor(uint64_t divisor) : d(divisor), m(~uint64_t{0} / divisor) {}
+    uint64_t quotient(uint64_t x, uint64_t& remainder) const {
+        uint64_t q = static_cast<uint64_t>((static_cast<unsigned __int128>(x) * m) >> 64);
+        remainder = x - q * d;
+        while (remainder >= d) {
+            remainder -= d;
+            ++q;
+        }
+        return q;
+    }
+};
+
+thread_local std::vector<uint64_t> even_remainders;
+
+// The remainder left by the window up to limb i + 2 follows from the one up
+// to limb i and the two limbs after it: r × (10^18 mod v) + those two limbs,
+// below 2 × 10^18, taken mod v. So the chain of remainders takes two limbs
+// per step; the quotient limbs then come from the remainders at even limbs,
+// each pair on its own, so that the processor overlaps them.
+void divide_by_limb_in_pairs(int32_t* q, int32_t* u, int32_t v, int count) {
+    const limb_divisor d(static_cast<uint64_t>(v));
+    const uint64_t base = LIMB_BASE;
+    const uint64_t base_mod = base % d.d;
+    const uint64_t base_squared_mod = base_mod * base_mod % d.d;
+    even_remainders.resize(static_cast<size_t>(count) / 2 + 1);
+    uint64_t r = static_cast<uint64_t>(u[0]);
+    even_remainders[0] = r;
+    for (int i = 0; i + 2 <= count; i += 2) {
+        const uint64_t x = r * base_squared_mod + static_cast<uint64_t>(u[i + 1]) * base +
+                           static_cast<uint64_t>(u[i + 2]);
+        d.quotient(x, r);
+        even_remainders[static_cast<size_t>(i / 2 + 1)] = r;
+    }
+    uint64_t last = 0;
+    for (int i = 0; i < count; i += 2) {
+        uint64_t r_odd = 0;
+        const uint64_t window =
+            even_remainders[static_cast<size_t>(i / 2)] * base + static_cast<uint64_t>(u[i + 1]);
+        q[i] = static_cast<int32_t>(d.quotient(window, r_odd));
+        last = r_odd;
+        if (i + 1 < count) {
+            const uint64_t next = r_odd * base + static_cast<uint64_t>(u[i + 2]);
+            q[i + 1] = static_cast<int32_t>(d.quotient(next, last));
+        }
+    }
+    std::fill_n(u, count, 0);
+    u[count] = static_cast<int32_t>(last);
+}
+
+// Below this many limbs the setting up of steps of two limbs costs more than
+// the steps save.
+constexpr int fewest_limbs_in_pairs = 8;
+
 void divide_by_limb(int32_t* q, int32_t* u, int32_t v, int count) {
     if (v == 2) return divide_by_base_divisor<2>(q, u, 2, count);
     if (LIMB_BASE % v == 0) return divide_by_base_divisor<0>(q, u, static_cast<uint32_t>(v), count);
+    if (count >= fewest_limbs_in_pairs) return divide_by_limb_in_pairs(q, u, v, count);
     divide_by_limb_chained(q, u, v, count);
 }
 

@@ -307,16 +307,17 @@ TEST_P(KernelChoices, BlockAndLeadingDivisionEqualStepByStepDivision) {
 
 // One-limb divisors, not normalised, as a quotient by a small whole number
 // meets them: every divisor of 10^9 (divided limb by limb without a chain)
-// and others, against every window length up to 250, random, all 999999999,
-// or with zeros.
+// and others (two limbs per step, or one for short windows), against window
+// lengths up to 250, random, all 999999999, or with zeros.
 TEST(OneLimbDivisors, DivideAsStepByStep) {
-    std::vector<int32_t> divisors{3, 7, 999999999, 123456789, 500000001};
+    std::vector<int32_t> divisors{1, 3, 7, 999999999, 999999998, 123456789, 500000001};
     for (int32_t two = 1; two <= 512; two *= 2)
         for (int32_t five = 1; five <= 1953125; five *= 5)
             divisors.push_back(two * five);
     std::mt19937 random(1729);
     for (int32_t v : divisors) {
-        for (size_t count = 1; count <= 250; count += v == 2 ? 1 : 1 + random() % 24) {
+        const bool every_length = v == 2 || LIMB_BASE % v != 0;
+        for (size_t count = 1; count <= 250; count += every_length ? 1 : 1 + random() % 24) {
             const int round = static_cast<int>(count);
             limbs_t u = adversarial_limbs(random, count + 1, round);
             u[0] = round % 3 == 0 ? v - 1 : static_cast<int32_t>(random() % v);
