@@ -105,10 +105,9 @@ namespace {
 void scale(int32_t* r, const int32_t* s, int n, int32_t f) {
     if (f == 1) {
         std::copy_n(s, n, r + 1);
-    } else if (!kernels().shortcuts) {
+    } else if (n < shortest_for_blocks || !kernels().shortcuts ||
+               !multiply_by_limb_vector(r, s, n, f)) {
         r[0] = addmul_limbs(r + 1, s, n, f);
-    } else if (n < shortest_for_blocks || !multiply_by_limb_vector(r, s, n, f)) {
-        multiply_limbs_short(r, s, n, &f, 1);
     }
 }
 
