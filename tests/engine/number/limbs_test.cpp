@@ -339,7 +339,7 @@ TEST(OneLimbDivisors, DivideAsStepByStep) {
 // a reciprocal falls one short; the quotient is known, the remainder zero.
 TEST_P(KernelChoices, ExactMultiplesDivideExactly) {
     std::mt19937 random(77);
-    for (size_t n : {32, 33, 48, 226}) {
+    for (size_t n : {16, 17, 24, 31, 32, 33, 48, 226}) {
         for (size_t count : {32, 40, 227}) {
             limbs_t v = normalised_divisor(random, n);
             std::fill(v.begin() + division_block, v.end(), 0);
