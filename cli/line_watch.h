@@ -1,17 +1,16 @@
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
+#include <chrono>
 #include <functional>
-#include <mutex>
-#include <thread>
 
 namespace tallix {
 
-// Watches, from a thread of its own, the line being evaluated: while one has
-// run for longer than a short moment, `while_slow` is called every few
-// hundredths of a second (with `first` set the first time for that line).
-// Marking a line costs two atomic stores; the thread sleeps while no line runs.
+// Watches the line being evaluated: once one has run for longer than a short
+// moment, `while_slow` is called every few hundredths of a second (with
+// `first` set the first time for that line), on the evaluating thread, from
+// the engine's step poll. A run of quick lines costs a counter per line and
+// no thread, so it never waits for one to be scheduled, however busy the
+// machine. One watch at a time.
 class line_watch {
   public:
     using slow_line_handler = std::function<void(bool first)>;
@@ -24,17 +23,16 @@ class line_watch {
     void end_line();
 
   private:
-    void run();
-    void wait_for_a_line(std::unique_lock<std::mutex>& lock);
+    using clock = std::chrono::steady_clock;
+    static void poll(void* watch);
+    void step();
 
     slow_line_handler while_slow_;
-    std::atomic<unsigned long> line_{0};
-    std::atomic<bool> running_{false};
-    std::atomic<bool> asleep_{false};
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool quit_ = false;
-    std::thread thread_;
+    bool running_ = false;
+    unsigned long line_ = 0;
+    unsigned long watched_ = 0;  // the line the times below belong to
+    clock::time_point next_report_;
+    bool slow_seen_ = false;
 };
 
 }  // namespace tallix

@@ -186,9 +186,9 @@ int evaluate_all(run_state& run, const cli_options& options) {
     return status;
 }
 
-// The watch thread writes out the earlier lines' output once a line turns
-// out slow, so a kill loses at most that line; and it repeats a signal's stop
-// request, which the engine forgets when it comes just before a line starts.
+// The watch writes out the earlier lines' output once a line turns out slow, so a kill loses at
+// most that line; and it repeats a signal's stop request, which the engine forgets when it comes
+// just before a line starts.
 line_watch::slow_line_handler on_slow_line(output& out) {
     return [&out](bool first) {
         if (first) out.flush();
@@ -204,12 +204,8 @@ int run(const cli_options& options, output& out) {
     catch_termination_signals();
     register_builtins();
     set_precision(options.precision);
-    std::unique_ptr<line_watch> watch;
-    {
-        termination_signals_blocked blocked;
-        watch = std::make_unique<line_watch>(on_slow_line(out));
-    }
-    session calc(options.mode, out, stderr, watch.get());
+    line_watch watch(on_slow_line(out));
+    session calc(options.mode, out, stderr, &watch);
     run_state state{out, calc};
     status = options.sheet.empty() ? evaluate_all(state, options)
                                    : recalculate_sheet_file(state, options.sheet, watch.get());

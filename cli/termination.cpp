@@ -83,13 +83,4 @@ void end_by_signal(int sig) {
     ::_exit(128 + sig);
 }
 
-termination_signals_blocked::termination_signals_blocked() {
-    const sigset_t all = termination_set();
-    ::pthread_sigmask(SIG_BLOCK, &all, &saved_);
-}
-
-termination_signals_blocked::~termination_signals_blocked() {
-    ::pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
-}
-
 }  // namespace tallix

@@ -22,17 +22,4 @@ bool wait_for_input(int fd, bool (*given_up)() = nullptr);
 // Ends the process by sig with its default action.
 [[noreturn]] void end_by_signal(int sig);
 
-// Keeps the termination signals away from threads started in its lifetime,
-// so that they interrupt the main thread's waits.
-class termination_signals_blocked {
-  public:
-    termination_signals_blocked();
-    ~termination_signals_blocked();
-    termination_signals_blocked(const termination_signals_blocked&) = delete;
-    termination_signals_blocked& operator=(const termination_signals_blocked&) = delete;
-
-  private:
-    sigset_t saved_;
-};
-
 }  // namespace tallix

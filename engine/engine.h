@@ -69,4 +69,11 @@ bool has_output_shape(std::string_view line);
 // line starts.
 void request_stop();
 
+// Calls poll(context), when set, on the evaluating thread every few hundred
+// arithmetic steps of a line, so that a front end can look after a long line
+// without a thread of its own: write out earlier results, repeat a stop
+// request. poll must not evaluate; it may call request_stop. A null poll
+// removes it.
+void set_step_poll(void (*poll)(void* context), void* context);
+
 }  // namespace tallix

@@ -85,8 +85,10 @@ void lf_mul(lf& result, const lf& a, const lf& b) {
     // Rounding reads prec_limbs + 1 limbs, after at most one leading zero:
     // two non-zero leading limbs make the product at least B^-2.
     const int keep = prec_limbs + 2;
-    if (std::min(n, m) < shortest_for_columns || !kernels().shortcuts) {
+    if (!kernels().shortcuts) {
         multiply_limbs_by_rows(z, a.limbs, n, b.limbs, m);
+    } else if (std::min(n, m) < shortest_for_columns) {
+        multiply_limbs_short(z, a.limbs, n, b.limbs, m);
     } else if (keep < count && a.limbs[0] != 0 && b.limbs[0] != 0 &&
                multiply_limbs_leading(z, keep, a.limbs, n, b.limbs, m)) {
         count = keep;
@@ -117,7 +119,10 @@ void scale(int32_t* r, const int32_t* s, int n, int32_t f) {
     int32_t* q = scratch(div_q, count);
     int32_t* u = scratch(div_u, int64_t{n} + p + 2);
     int32_t* v = scratch(div_v, int64_t{n} + 1) + 1;
-    int32_t f = LIMB_BASE / (b.limbs[0] + 1);
+    // A quotient is the same for both operands scaled by any factor; only
+    // division steps need the divisor's first limb at least 10^9 / 2, and a
+    // one-limb divisor is divided without them.
+    int32_t f = n == 1 && kernels().shortcuts ? 1 : LIMB_BASE / (b.limbs[0] + 1);
     scale(u, a.limbs, std::min(n + p + 1, a.size()), f);
     // The divisor times f stays below 10^(9n): its carry limb is 0.
     scale(v - 1, b.limbs, n, f);

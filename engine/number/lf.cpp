@@ -41,10 +41,8 @@ lf::lf(const lf& other) {
     assign(&other);
 }
 
-lf::lf(lf&& other) noexcept : len(other.len), exp(other.exp), limbs(other.limbs) {
-    other.len = 0;
-    other.exp = 0;
-    other.limbs = nullptr;
+lf::lf(lf&& other) noexcept {
+    *this = std::move(other);
 }
 
 lf& lf::operator=(const lf& other) {
@@ -53,35 +51,45 @@ lf& lf::operator=(const lf& other) {
 }
 
 lf& lf::operator=(lf&& other) noexcept {
-    if (this != &other) {
-        delete[] limbs;
-        len = other.len;
-        exp = other.exp;
+    if (this == &other) return *this;
+    if (other.on_heap()) {
+        release_heap();
         limbs = other.limbs;
-        other.len = 0;
-        other.exp = 0;
-        other.limbs = nullptr;
+        capacity_ = other.capacity_;
+        other.limbs = other.inline_limbs_;
+        other.capacity_ = INLINE_LIMBS;
+    } else {
+        // Inline limbs fit any value's room.
+        std::memcpy(limbs, other.limbs, sizeof(int32_t) * other.size());
     }
+    len = other.len;
+    exp = other.exp;
+    other.len = 0;
+    other.exp = 0;
     return *this;
 }
 
 lf::~lf() {
-    delete[] limbs;
+    release_heap();
+}
+
+void lf::release_heap() {
+    if (on_heap()) delete[] limbs;
+    limbs = inline_limbs_;
+    capacity_ = INLINE_LIMBS;
 }
 
 void lf::set_zero() {
-    delete[] limbs;
-    limbs = nullptr;
     len = 0;
     exp = 0;
 }
 
 void lf::reserve_for(int64_t count) {
-    if (limbs != nullptr && size() >= count) return;
-    delete[] limbs;
-    limbs = nullptr;  // stays consistent if the allocation throws
+    if (count <= capacity_) return;
+    release_heap();  // stays consistent if the allocation throws
     len = 0;
     limbs = new int32_t[count];
+    capacity_ = static_cast<int32_t>(count);
 }
 
 void lf::assign(const lf* other) {
@@ -95,6 +103,14 @@ void lf::assign(const lf* other) {
     std::memcpy(limbs, other->limbs, sizeof(int32_t) * n);
     len = other->len;
     exp = other->exp;
+}
+
+void lf::assign_limbs(int sign, int32_t limb_exp, const int32_t* source, int32_t count) {
+    if (count == 0) return set_zero();
+    reserve_for(count);
+    std::memmove(limbs, source, sizeof(int32_t) * count);
+    len = sign * count;
+    exp = limb_exp;
 }
 
 namespace {

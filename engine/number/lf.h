@@ -10,11 +10,19 @@ namespace tallix {
 // An arbitrary-precision decimal: sign and limb count in `len` (0 for zero),
 // limb exponent `exp`, and base-10^9 limbs, most significant first. The value
 // is sign × 0.L0 L1 … L(n-1) × (10^9)^exp.
+//
+// The limbs of a short value live inside it: at the common precisions a line
+// makes and drops values by the thousand, and an allocation for each would
+// cost about as much as the arithmetic. `limbs` always points at room for
+// at least `len` limbs, inside or on the heap.
 class lf {
   public:
+    // Limbs held without an allocation: 27 digits and the two reserve limbs.
+    static constexpr int32_t INLINE_LIMBS = 5;
+
     int32_t len = 0;
     int32_t exp = 0;
-    int32_t* limbs = nullptr;
+    int32_t* limbs = inline_limbs_;
 
     lf() = default;
     explicit lf(const char* text);
@@ -33,6 +41,10 @@ class lf {
     // first dropped limb. The exponent is taken wide so that a result beyond
     // the 32-bit limb exponent is reported instead of wrapping.
     void normalize(int sign, int64_t limb_exp, const int32_t* buffer, int64_t count);
+
+    // Stores `count` limbs as they are, without rounding: for values built
+    // limb by limb.
+    void assign_limbs(int sign, int32_t limb_exp, const int32_t* source, int32_t count);
 
     void parse(const char* text);
 
@@ -58,9 +70,14 @@ class lf {
 
   private:
     void set_zero();
-    // Makes room for `count` limbs, reusing the array when the current value
-    // already holds at least that many.
+    // Makes room for `count` limbs, reusing the room the value has when it is
+    // enough; the limbs held are then kept, otherwise dropped.
     void reserve_for(int64_t count);
+    bool on_heap() const { return limbs != inline_limbs_; }
+    void release_heap();
+
+    int32_t capacity_ = INLINE_LIMBS;
+    int32_t inline_limbs_[INLINE_LIMBS];
 };
 
 lf operator+(const lf& a, const lf& b);

@@ -232,6 +232,19 @@ void carry_columns(int32_t* z, int columns, int products) {
 
 }  // namespace
 
+void multiply_limbs_short(int32_t* z, const int32_t* a, int n, const int32_t* b, int m) {
+    uint64_t carry = 0;
+    for (int c = n + m - 2; c >= 0; --c) {
+        const int last = std::min(c, n - 1);
+        uint64_t sum = carry;
+        for (int i = std::max(0, c - m + 1); i <= last; ++i)
+            sum += uint64_t(static_cast<uint32_t>(a[i])) * static_cast<uint32_t>(b[c - i]);
+        carry = sum / LIMB_BASE;
+        z[c + 1] = static_cast<int32_t>(sum - carry * LIMB_BASE);
+    }
+    z[0] = static_cast<int32_t>(carry);
+}
+
 void multiply_limbs(int32_t* z, const int32_t* a, int n, const int32_t* b, int m) {
     if (std::min(n, m) < shortest_for_columns) return multiply_limbs_by_rows(z, a, n, b, m);
     sum_columns(a, n, b, m, n + m - 1);

@@ -24,6 +24,12 @@ inline void multiply_limbs_by_rows(int32_t* z, const int32_t* a, int n, const in
         z[j] += addmul_limbs(z + j + 1, a, n, b[j]);
 }
 
+// The same limbs with the shorter operand below shortest_for_columns limbs,
+// each column of products summed whole in 64 bits and carried once: at most
+// 7 products below 10^18 and a carry below 2 × 10^10. The short operands'
+// fast path, where the rows' carry per product is most of the work.
+void multiply_limbs_short(int32_t* z, const int32_t* a, int n, const int32_t* b, int m);
+
 // The first `keep` limbs of the product, exactly as multiply_limbs gives
 // them, into z (room for n + m limbs), skipping the columns that cannot reach
 // them. Returns false, z then meaningless, when the skipped columns might

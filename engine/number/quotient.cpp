@@ -64,12 +64,23 @@ __attribute__((target("avx2"))) inline __m256i multiplier(const int32_t* e, int 
     return _mm256_set1_epi64x(r < k ? static_cast<uint32_t>(e[r]) : 0);
 }
 
+// Widened once per division, for all of its blocks.
+void widen_divisor(const int32_t* v, int n) {
+    if (!avx2_kernels()) return;
+    widened_divisor.assign(static_cast<size_t>(n) + 3 * rows_at_once, 0);
+    widen(widened_divisor.data() + rows_at_once, v, n);
+}
+
+// The first n limbs of the widened divisor, rows of e times them added to
+// the columns. A block that uses fewer limbs than were widened must read
+// zeros past them, so those lanes are cleared for it and restored after.
 __attribute__((target("avx2"))) void add_rows_avx2(uint64_t* columns, const int32_t* e, int k,
-                                                   const int32_t* v, int n) {
+                                                   int n) {
     constexpr int rows = rows_at_once;
-    widened_divisor.assign(static_cast<size_t>(n) + 3 * rows, 0);
-    widen(widened_divisor.data() + rows, v, n);
-    const uint64_t* wide = widened_divisor.data() + rows;
+    uint64_t* wide = widened_divisor.data() + rows;
+    uint64_t past_end[2 * rows];
+    std::copy_n(wide + n, 2 * rows, past_end);
+    std::fill_n(wide + n, 2 * rows, 0);
     for (int r = 0; r < k; r += rows) {
         const __m256i m0 = multiplier(e, k, r), m1 = multiplier(e, k, r + 1),
                       m2 = multiplier(e, k, r + 2), m3 = multiplier(e, k, r + 3);
@@ -82,20 +93,24 @@ __attribute__((target("avx2"))) void add_rows_avx2(uint64_t* columns, const int3
             _mm256_storeu_si256(column, _mm256_add_epi64(_mm256_loadu_si256(column), sum));
         }
     }
+    std::copy_n(past_end, 2 * rows, wide + n);
 }
 #else
 constexpr int column_room = 0;
+
+void widen_divisor(const int32_t*, int) {}
 #endif
 
-// u (n + k limbs) -= e (k limbs) × v (n limbs). Returns 1 when the result is
-// negative; u then holds it plus 10^(9(n + k)), as subtract_limbs leaves it.
+// u (n + k limbs) -= e (k limbs) × v (n limbs), v the first n limbs of the
+// divisor given to widen_divisor. Returns 1 when the result is negative; u
+// then holds it plus 10^(9(n + k)), as subtract_limbs leaves it.
 int32_t subtract_product(int32_t* u, const int32_t* e, int k, const int32_t* v, int n) {
     const int w = n + k;
     block_columns.assign(static_cast<size_t>(w) + column_room, 0);
     uint64_t* columns = block_columns.data();
 #ifdef TALLIX_HAVE_AVX2_KERNEL
     if (avx2_kernels()) {
-        add_rows_avx2(columns, e, k, v, n);
+        add_rows_avx2(columns, e, k, n);
         const int32_t negative = subtract_columns_vector(u, columns, w);
         if (negative >= 0) return negative;
     } else
@@ -221,7 +236,7 @@ thread_local std::vector<int32_t> leading_window, leading_quotient;
 // is below v × 10^9 <= 10^18 < 2^60 and the estimate is off by less than
 // 2^-50 of a quotient below 10^9, so within one of the true limb; the
 // remainder then decides it exactly.
-void divide_by_limb(int32_t* q, int32_t* u, int32_t v, int count) {
+void divide_by_limb_chained(int32_t* q, int32_t* u, int32_t v, int count) {
     const double reciprocal = 1.0 / v;
     int64_t remainder = u[0];
     for (int i = 0; i < count; ++i) {
@@ -242,6 +257,93 @@ void divide_by_limb(int32_t* q, int32_t* u, int32_t v, int count) {
     u[count] = static_cast<int32_t>(remainder);
 }
 
+// When v divides 10^9, so does every multiple of 10^9, and what the window
+// up to limb i leaves over is just u[i] mod v: each quotient limb follows
+// from two window limbs, with nothing passed from limb to limb, so the loop
+// runs as fast as the processor can issue it instead of as one long chain.
+// Halving, the commonest such division, is spelled out so that it needs no
+// division instruction and runs in vector registers.
+template <uint32_t fixed_v>
+void divide_by_base_divisor(int32_t* __restrict q, int32_t* __restrict u, uint32_t v, int count) {
+    if (fixed_v != 0) v = fixed_v;
+    const uint32_t share = LIMB_BASE / v;
+    for (int i = 0; i < count; ++i) {
+        const uint32_t high = static_cast<uint32_t>(u[i]);
+        const uint32_t low = static_cast<uint32_t>(u[i + 1]);
+        q[i] = static_cast<int32_t>(high % v * share + low / v);
+    }
+    const uint32_t remainder = static_cast<uint32_t>(u[count]) % v;
+    std::fill_n(u, count, 0);
+    u[count] = static_cast<int32_t>(remainder);
+}
+
+// x div d and x mod d for x below 2^63, from m = floor((2^64 - 1) / d): the
+// high half of x × m lies within 2 below x / d, so at most two subtractions
+// of d settle the remainder. A multiplication has a third of a division's
+// latency, which is what a chain of remainders waits for.
+struct limb_divisor {
+    uint64_t d;
+    uint64_t m;
+    explicit limb_divisor(uint64_t divisor) : d(divisor), m(~uint64_t{0} / divisor) {}
+    uint64_t quotient(uint64_t x, uint64_t& remainder) const {
+        uint64_t q = static_cast<uint64_t>((static_cast<unsigned __int128>(x) * m) >> 64);
+        remainder = x - q * d;
+        while (remainder >= d) {
+            remainder -= d;
+            ++q;
+        }
+        return q;
+    }
+};
+
+thread_local std::vector<uint64_t> even_remainders;
+
+// The remainder left by the window up to limb i + 2 follows from the one up
+// to limb i and the two limbs after it: r × (10^18 mod v) + those two limbs,
+// below 2 × 10^18, taken mod v. So the chain of remainders takes two limbs
+// per step; the quotient limbs then come from the remainders at even limbs,
+// each pair on its own, so that the processor overlaps them.
+void divide_by_limb_in_pairs(int32_t* q, int32_t* u, int32_t v, int count) {
+    const limb_divisor d(static_cast<uint64_t>(v));
+    const uint64_t base = LIMB_BASE;
+    const uint64_t base_mod = base % d.d;
+    const uint64_t base_squared_mod = base_mod * base_mod % d.d;
+    even_remainders.resize(static_cast<size_t>(count) / 2 + 1);
+    uint64_t r = static_cast<uint64_t>(u[0]);
+    even_remainders[0] = r;
+    for (int i = 0; i + 2 <= count; i += 2) {
+        const uint64_t x = r * base_squared_mod + static_cast<uint64_t>(u[i + 1]) * base +
+                           static_cast<uint64_t>(u[i + 2]);
+        d.quotient(x, r);
+        even_remainders[static_cast<size_t>(i / 2 + 1)] = r;
+    }
+    uint64_t last = 0;
+    for (int i = 0; i < count; i += 2) {
+        uint64_t r_odd = 0;
+        const uint64_t window =
+            even_remainders[static_cast<size_t>(i / 2)] * base + static_cast<uint64_t>(u[i + 1]);
+        q[i] = static_cast<int32_t>(d.quotient(window, r_odd));
+        last = r_odd;
+        if (i + 1 < count) {
+            const uint64_t next = r_odd * base + static_cast<uint64_t>(u[i + 2]);
+            q[i + 1] = static_cast<int32_t>(d.quotient(next, last));
+        }
+    }
+    std::fill_n(u, count, 0);
+    u[count] = static_cast<int32_t>(last);
+}
+
+// Below this many limbs the setting up of steps of two limbs costs more than
+// the steps save.
+constexpr int fewest_limbs_in_pairs = 8;
+
+void divide_by_limb(int32_t* q, int32_t* u, int32_t v, int count) {
+    if (v == 2) return divide_by_base_divisor<2>(q, u, 2, count);
+    if (LIMB_BASE % v == 0) return divide_by_base_divisor<0>(q, u, static_cast<uint32_t>(v), count);
+    if (count >= fewest_limbs_in_pairs) return divide_by_limb_in_pairs(q, u, v, count);
+    divide_by_limb_chained(q, u, v, count);
+}
+
 }  // namespace
 
 void divide_limbs_by_steps(int32_t* q, int32_t* u, const int32_t* v, int n, int count) {
@@ -252,6 +354,7 @@ void divide_limbs_by_steps(int32_t* q, int32_t* u, const int32_t* v, int n, int 
 void divide_limbs(int32_t* q, int32_t* u, const int32_t* v, int n, int count) {
     if (n == 1) return divide_by_limb(q, u, v[0], count);
     if (n < shortest_for_blocks) return divide_limbs_by_steps(q, u, v, n, count);
+    widen_divisor(v, n);
     block_reciprocal y;
     const bool use_reciprocal = reciprocal_pays(count);
     if (use_reciprocal) y = reciprocal_of(v);
@@ -279,6 +382,7 @@ bool divide_limbs_leading(int32_t* q, const int32_t* u, const int32_t* v, int n,
     std::copy(u, u + n + count, leading_window.begin());
     leading_quotient.resize(static_cast<size_t>(limbs));
     int32_t* window = leading_window.data();
+    widen_divisor(v, n);
     block_reciprocal y;
     const bool use_reciprocal = reciprocal_pays(limbs);
     if (use_reciprocal) y = reciprocal_of(v);

@@ -10,7 +10,7 @@ namespace tallix {
 // Quotient limbs found per block by divide_limbs, and the shortest divisor
 // for which blocks beat single steps.
 inline constexpr int division_block = 16;
-inline constexpr int shortest_for_blocks = 2 * division_block;
+inline constexpr int shortest_for_blocks = division_block;
 
 // `count` quotient limbs into q, the remainder left in u, in blocks of limbs.
 void divide_limbs(int32_t* q, int32_t* u, const int32_t* v, int n, int count);

@@ -251,6 +251,28 @@ TEST_P(KernelChoices, ColumnAndLeadingProductsEqualRowsOfProducts) {
     EXPECT_GT(leading_refused, 0);
 }
 
+// Every length up to 250 against every short length, either way round: the
+// short operand random, all 999999999 or with zeros, the long one likewise.
+TEST(ShortProducts, EqualRowsOfProducts) {
+    std::mt19937 random(2718);
+    for (size_t n = 1; n <= 250; ++n) {
+        for (size_t m = 1; m < static_cast<size_t>(shortest_for_columns); ++m) {
+            const int round = static_cast<int>(n + m);
+            limbs_t a = adversarial_limbs(random, n, round);
+            limbs_t b = adversarial_limbs(random, m, round / 5 + static_cast<int>(m));
+            SCOPED_TRACE(::testing::Message() << n << " x " << m);
+            limbs_t z(n + m, -1);
+            multiply_limbs_short(z.data(), a.data(), static_cast<int>(n), b.data(),
+                                 static_cast<int>(m));
+            ASSERT_EQ(z, rows_product(a, b));
+            std::fill(z.begin(), z.end(), -1);
+            multiply_limbs_short(z.data(), b.data(), static_cast<int>(m), a.data(),
+                                 static_cast<int>(n));
+            ASSERT_EQ(z, rows_product(b, a));
+        }
+    }
+}
+
 TEST_P(KernelChoices, BlockAndLeadingDivisionEqualStepByStepDivision) {
     std::mt19937 random(9001);
     int leading_taken = 0;
@@ -283,12 +305,41 @@ TEST_P(KernelChoices, BlockAndLeadingDivisionEqualStepByStepDivision) {
     EXPECT_GT(leading_taken, 150);
 }
 
+// One-limb divisors, not normalised, as a quotient by a small whole number
+// meets them: every divisor of 10^9 (divided limb by limb without a chain)
+// and others (two limbs per step, or one for short windows), against window
+// lengths up to 250, random, all 999999999, or with zeros.
+TEST(OneLimbDivisors, DivideAsStepByStep) {
+    std::vector<int32_t> divisors{1, 3, 7, 999999999, 999999998, 123456789, 500000001};
+    for (int32_t two = 1; two <= 512; two *= 2)
+        for (int32_t five = 1; five <= 1953125; five *= 5)
+            divisors.push_back(two * five);
+    std::mt19937 random(1729);
+    for (int32_t v : divisors) {
+        const bool every_length = v == 2 || LIMB_BASE % v != 0;
+        for (size_t count = 1; count <= 250; count += every_length ? 1 : 1 + random() % 24) {
+            const int round = static_cast<int>(count);
+            limbs_t u = adversarial_limbs(random, count + 1, round);
+            u[0] = round % 3 == 0 ? v - 1 : static_cast<int32_t>(random() % v);
+            SCOPED_TRACE(::testing::Message() << v << " into " << count + 1 << " limbs");
+            limbs_t stepped = u;
+            limbs_t expected_q(count);
+            divide_limbs_by_steps(expected_q.data(), stepped.data(), &v, 1,
+                                  static_cast<int>(count));
+            limbs_t q(count, -1);
+            divide_limbs(q.data(), u.data(), &v, 1, static_cast<int>(count));
+            ASSERT_EQ(q, expected_q);
+            ASSERT_EQ(u, stepped);
+        }
+    }
+}
+
 // Exact multiples of a divisor whose limbs past the first block are zero
 // make every block estimate a whole number, which is where an estimate from
 // a reciprocal falls one short; the quotient is known, the remainder zero.
 TEST_P(KernelChoices, ExactMultiplesDivideExactly) {
     std::mt19937 random(77);
-    for (size_t n : {32, 33, 48, 226}) {
+    for (size_t n : {16, 17, 24, 31, 32, 33, 48, 226}) {
         for (size_t count : {32, 40, 227}) {
             limbs_t v = normalised_divisor(random, n);
             std::fill(v.begin() + division_block, v.end(), 0);

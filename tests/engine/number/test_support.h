@@ -37,7 +37,7 @@ inline void PrintTo(const stored& s, std::ostream* out) {
 
 inline stored stored_of(const lf& x) {
     stored s{x.len, x.exp, {}};
-    if (x.limbs != nullptr) s.limbs.assign(x.limbs, x.limbs + x.size());
+    s.limbs.assign(x.limbs, x.limbs + x.size());
     return s;
 }
 
@@ -45,12 +45,7 @@ inline stored stored_of(const lf& x) {
 // larger precision look.
 inline lf make_lf(int sign, int32_t exp, const std::vector<int32_t>& limbs) {
     lf x;
-    if (limbs.empty()) return x;
-    x.limbs = new int32_t[limbs.size()];
-    for (size_t i = 0; i < limbs.size(); ++i)
-        x.limbs[i] = limbs[i];
-    x.len = sign * static_cast<int32_t>(limbs.size());
-    x.exp = exp;
+    x.assign_limbs(sign, exp, limbs.data(), static_cast<int32_t>(limbs.size()));
     return x;
 }
 
