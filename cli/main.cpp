@@ -208,7 +208,7 @@ int run(const cli_options& options, output& out) {
     session calc(options.mode, out, stderr, &watch);
     run_state state{out, calc};
     status = options.sheet.empty() ? evaluate_all(state, options)
-                                   : recalculate_sheet_file(state, options.sheet, watch.get());
+                                   : recalculate_sheet_file(state, options.sheet, &watch);
 
     if (int sig = pending_termination_signal()) {
         out.flush();
