@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QRawFont>
@@ -13,10 +14,10 @@ class QTextDocument;
 namespace tallix {
 
 // Characters the console font has no glyph for (the Japanese of error lines, with most
-// console fonts) come from a fallback face with a larger ascent and descent, and the lines
-// holding them grew taller than the others. This draws them at the largest size whose line
-// still fits the console font's, so every line has the same height. Lines of Latin text alone,
-// nearly all of them, are passed over at the cost of one look at each character.
+// console fonts) come from a fallback face with its own ascent and descent, and the lines
+// holding them grew taller or shorter than the others. This draws them at the largest size
+// whose line still fits the console font's, so every line has the same height. Lines of Latin
+// text alone, nearly all of them, are passed over at the cost of one look at each character.
 class FallbackFit : public QObject {
   public:
     explicit FallbackFit(QTextDocument* document);
@@ -27,24 +28,20 @@ class FallbackFit : public QObject {
   private:
     void contentsChanged(int position, int removed, int added);
     void fitBlock(QTextBlock block);
-    QList<QTextLayout::FormatRange> fittedRuns(const QString& text) const;
-    // text[start, end), one run of `script`: in the fallback size if the face lacks any of it.
+    QList<QTextLayout::FormatRange> fittedRuns(const QString& text);
+    // text[start, end), one run of `script`: what the face lacks in a fitted size.
     void fitRun(const QString& text, qsizetype start, qsizetype end, QChar::Script script,
-                QList<QTextLayout::FormatRange>& runs) const;
+                QList<QTextLayout::FormatRange>& runs);
+    QTextCharFormat fittedFormat(const QString& lacking, bool wholeLine);
+    bool lacks(const QString& text, qsizetype at) const;
+    qsizetype stretchEnd(const QString& text, qsizetype from, qsizetype end) const;
 
     QTextDocument* document_;
-    QRawFont face_;           // the console font's own face, without fallbacks
-    QTextCharFormat beside_;  // fallback text on a line with console-font text
-    QTextCharFormat alone_;   // fallback text filling a line by itself
-    bool fitting_ = false;    // marking a line for layout again reports it as changed
+    QFont consoleFont_;
+    QRawFont face_;                           // the console font's own face, without fallbacks
+    QTextCharFormat ownFace_;                 // the console font, named by the face it resolves to
+    QHash<QString, QTextCharFormat> fitted_;  // by the text and whether it fills its line
+    bool fitting_ = false;  // marking a line for layout again reports it as changed
 };
-
-// Fallback sizes, in points, for a console font: `beside` keeps within the console font's
-// ascent and descent; `alone` makes a line of its own as tall as a console line.
-struct FallbackSizes {
-    qreal beside = 0;
-    qreal alone = 0;
-};
-FallbackSizes fallbackSizes(const QFont& consoleFont);
 
 }  // namespace tallix

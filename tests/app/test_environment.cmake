@@ -41,3 +41,16 @@ endfunction()
 # The faces the program's tests rely on: DejaVu (with its Oblique faces) and Noto Sans CJK.
 tallix_font_set(standard dejavu noto_cjk)
 set(TALLIX_TEST_ENVIRONMENT LANG=C.UTF-8 LC_ALL=C.UTF-8 ${TALLIX_FONTS_standard})
+
+# Console faces and Japanese fallback faces that users often have, a pair to a set.
+tallix_font_set(noto_mono_noto_cjk noto_mono noto_cjk)
+tallix_font_set(dejavu_droid dejavu droid)
+tallix_font_set(noto_mono_ipa noto_mono ipa_gothic)
+
+# tallix_font_set_test(TEST SET CONSOLE_FACE FALLBACK_FACE) runs the widget test TEST again
+# under the font set SET; the test reads the two faces it expects from TALLIX_TEST_FACES.
+function(tallix_font_set_test test set console fallback)
+  add_test(NAME ${test}_${set} COMMAND ${test})
+  set_tests_properties(${test}_${set} PROPERTIES LABELS app ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8;LC_ALL=C.UTF-8;${TALLIX_FONTS_${set}};TALLIX_TEST_FACES=${console}/${fallback}")
+endfunction()
