@@ -59,7 +59,7 @@ check_installed_tree() {
     grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/tallix.svg" 2>/dev/null ||
         fail "scalable icon missing"
 
-    local page warnings
+    local page warnings name whatis
     for page in tallix tallix-cli; do
         page="$prefix/share/man/man1/$page.1.gz"
         if [ ! -f "$page" ]; then
@@ -69,6 +69,10 @@ check_installed_tree() {
         warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
         [ -z "$warnings" ] || fail "$page: $warnings"
         zcat "$page" | grep -q "^\.TH .* \"Tallix $version\"" || fail "$page names no version"
+        # The NAME line is what whatis and apropos show, as mandb reads it.
+        name=$(zcat "$page" | sed -n '/^\.SH NAME/{n;s/\\-/-/;p;q}')
+        whatis=$(lexgrog "$page" | sed 's/^[^:]*: "//; s/"$//')
+        [ "$whatis" = "$name" ] || fail "$page: whatis reads \"$whatis\", not \"$name\""
     done
 
     local said
