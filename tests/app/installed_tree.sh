@@ -46,6 +46,10 @@ check_installed_tree() {
     fi
     grep -q '<launchable type="desktop-id">com.morvane.Tallix.desktop</launchable>' "$metainfo" ||
         fail "the metadata does not launch the menu entry"
+    grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" ||
+        fail "the metadata names no licence"
+    grep -Eq "<release version=\"$version\" date=\"[0-9]{4}-[0-9]{2}-[0-9]{2}\"/>" "$metainfo" ||
+        fail "the metadata names no release $version with its date"
 
     local size icon
     for size in 16 32; do
