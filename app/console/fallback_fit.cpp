@@ -23,8 +23,9 @@ FallbackFit::FallbackFit(QTextDocument* document) : QObject(document), document_
 void FallbackFit::setConsoleFont(const QFont& font) {
     consoleFont_ = font;
     face_ = QRawFont::fromFont(font);
-    ownFace_ = QTextCharFormat();
-    ownFace_.setFont(namedByItsFace(font), QTextCharFormat::FontPropertiesAll);
+    const QFont named = namedByItsFace(font);
+    namesNoFace_ = named.families() != font.families();
+    ownFace_.setFont(named, QTextCharFormat::FontPropertiesAll);
     fitted_.clear();
     for (QTextBlock block = document_->begin(); block.isValid(); block = block.next())
         fitBlock(block);
@@ -80,8 +81,8 @@ QList<QTextLayout::FormatRange> FallbackFit::fittedRuns(const QString& text) {
 }
 
 // Each stretch the face lacks gets a fitted size. In a run of another script than Latin, the
-// characters the face has are named in the console face at its full size too: shaped with
-// kana in a font that names no face, a "# " would take the Japanese face's line metrics.
+// characters the face has are named in the console face at its full size too when the console
+// font names no face: shaped with kana, a "# " would take the Japanese face's line metrics.
 void FallbackFit::fitRun(const QString& text, qsizetype start, qsizetype end, QChar::Script script,
                          QList<QTextLayout::FormatRange>& runs) {
     if (start == end) return;
@@ -93,7 +94,7 @@ void FallbackFit::fitRun(const QString& text, qsizetype start, qsizetype end, QC
         if (lacks(text, i)) {
             const bool wholeLine = i == 0 && stop == text.size();
             runs.append({int(i), int(stop - i), fittedFormat(text.sliced(i, stop - i), wholeLine)});
-        } else if (otherScript) {
+        } else if (otherScript && namesNoFace_) {
             runs.append({int(i), int(stop - i), ownFace_});
         }
         i = stop;

@@ -40,6 +40,7 @@ class FallbackFit : public QObject {
     QFont consoleFont_;
     QRawFont face_;                           // the console font's own face, without fallbacks
     QTextCharFormat ownFace_;                 // the console font, named by the face it resolves to
+    bool namesNoFace_ = false;                // the console font names a family that is no face
     QHash<QString, QTextCharFormat> fitted_;  // by the text and whether it fills its line
     bool fitting_ = false;  // marking a line for layout again reports it as changed
 };
