@@ -1,78 +1,37 @@
 #include "app/console/fallback_fit.h"
 
-#include <QFontInfo>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
-#include <QtMath>
 #include <algorithm>
+#include <utility>
+
+#include "app/console/fallback_size.h"
 
 namespace tallix {
 
 namespace {
 
-constexpr int FITTED = 1;  // the state of a line holding fitted runs
-
-// What the console writes that most console fonts lack: kanji, kana, full-width signs.
-const QString FALLBACK_SAMPLE = QStringLiteral("漢字かなカナ「、。」０");
-
-struct LineMetrics {
-    qreal ascent = 0;
-    qreal descent = 0;
-    qreal height = 0;
-};
-
-LineMetrics lineMetrics(const QString& text, const QFont& font) {
-    QTextLayout layout(text, font);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    line.setLeadingIncluded(true);
-    layout.endLayout();
-    return {line.ascent(), line.descent(), line.height()};
+bool latinOnly(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar ch) { return ch.unicode() < 0x80; });
 }
 
-QTextCharFormat sizedFormat(QFont font, qreal points) {
-    font.setPointSizeF(points);
-    QTextCharFormat format;
-    format.setFont(font, QTextCharFormat::FontPropertiesAll);
-    return format;
-}
+constexpr int FITTED = 1;                 // the state of a line holding fitted runs
+constexpr qsizetype MOST_FORMATS = 4096;  // remembered formats; error lines repeat a few texts
 
 }  // namespace
-
-FallbackSizes fallbackSizes(const QFont& consoleFont) {
-    const qreal full = QFontInfo(consoleFont).pointSizeF();
-    const LineMetrics console = lineMetrics(QStringLiteral("Ag"), consoleFont);
-    // Fine enough to meet every pixel of line height, coarse enough for huge fonts.
-    const qreal step = std::max(0.125, full / 128);
-    FallbackSizes sizes{step, step};
-    bool besideFound = false, aloneFound = false;
-    QFont fallback = consoleFont;
-    for (qreal points = full; points > step && !(besideFound && aloneFound); points -= step) {
-        fallback.setPointSizeF(points);
-        const LineMetrics own = lineMetrics(FALLBACK_SAMPLE, fallback);
-        if (!besideFound && own.ascent <= console.ascent && own.descent <= console.descent &&
-            own.height <= console.height) {
-            sizes.beside = points;
-            besideFound = true;
-        }
-        if (!aloneFound && qCeil(own.height) <= qCeil(console.height)) {
-            sizes.alone = points;
-            aloneFound = true;
-        }
-    }
-    return sizes;
-}
 
 FallbackFit::FallbackFit(QTextDocument* document) : QObject(document), document_(document) {
     connect(document, &QTextDocument::contentsChange, this, &FallbackFit::contentsChanged);
 }
 
 void FallbackFit::setConsoleFont(const QFont& font) {
+    consoleFont_ = font;
     face_ = QRawFont::fromFont(font);
-    const FallbackSizes sizes = fallbackSizes(font);
-    beside_ = sizedFormat(font, sizes.beside);
-    alone_ = sizedFormat(font, sizes.alone);
+    const QFont named = namedByItsFace(font);
+    namesNoFace_ = named.families() != font.families();
+    ownFace_.setFont(named, QTextCharFormat::FontPropertiesAll);
+    fitted_.clear();
     if (refitAll_) {
         refitAll_();
         return;
@@ -100,11 +59,8 @@ void FallbackFit::contentsChanged(int position, int, int added) {
 // without making them a layout of their own before they are shown.
 void FallbackFit::fitBlock(QTextBlock block) {
     const QString text = block.text();
-    const bool latinOnly =
-        std::all_of(text.begin(), text.end(), [](QChar ch) { return ch.unicode() < 0x80; });
-    if (latinOnly && block.userState() != FITTED) return;
-    const QList<QTextLayout::FormatRange> runs =
-        latinOnly ? QList<QTextLayout::FormatRange>() : fittedRuns(text);
+    if (latinOnly(text) && block.userState() != FITTED) return;
+    const QList<QTextLayout::FormatRange> runs = fittedRuns(text);
     block.setUserState(runs.isEmpty() ? -1 : FITTED);
     QTextLayout* layout = block.layout();
     if (runs == layout->formats()) return;
@@ -114,13 +70,12 @@ void FallbackFit::fitBlock(QTextBlock block) {
     fitting_ = false;
 }
 
-// Text is shaped in runs of one script, and a run's line metrics are those of the face chosen
+// Text is shaped in runs of one script, and a run's line metrics are those of the faces chosen
 // for its script. Common characters (digits, blanks, signs) join the run before them, or at
-// the start of a line the run after them: a "# " before kana is measured in the kana's face.
-QList<QTextLayout::FormatRange> FallbackFit::fittedRuns(const QString& text) const {
+// the start of a line the run after them: a "# " before kana is shaped with the kana.
+QList<QTextLayout::FormatRange> FallbackFit::fittedRuns(const QString& text) {
     QList<QTextLayout::FormatRange> runs;
-    if (std::all_of(text.begin(), text.end(), [](QChar ch) { return ch.unicode() < 0x80; }))
-        return runs;
+    if (latinOnly(text)) return runs;
     qsizetype start = 0;
     QChar::Script script = QChar::Script_Common;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -138,15 +93,55 @@ QList<QTextLayout::FormatRange> FallbackFit::fittedRuns(const QString& text) con
     return runs;
 }
 
+// Each stretch the face lacks gets a fitted size. In a run of another script than Latin, the
+// characters the face has are named in the console face at its full size too when the console
+// font names no face: shaped with kana, a "# " would take the Japanese face's line metrics.
 void FallbackFit::fitRun(const QString& text, qsizetype start, qsizetype end, QChar::Script script,
-                         QList<QTextLayout::FormatRange>& runs) const {
-    // Latin and Common runs are shaped in the console font itself, missing glyphs or not.
-    if (script <= QChar::Script_Latin) return;
-    const bool lacking = std::any_of(text.begin() + start, text.begin() + end,
-                                     [this](QChar ch) { return !face_.supportsCharacter(ch); });
-    if (!lacking) return;
-    const bool wholeLine = start == 0 && end == text.size();
-    runs.append({int(start), int(end - start), wholeLine ? alone_ : beside_});
+                         QList<QTextLayout::FormatRange>& runs) {
+    if (start == end) return;
+    const bool otherScript = script > QChar::Script_Latin;
+    // A run the face has whole is shaped in it, whatever the font names.
+    if (otherScript && stretchEnd(text, start, end) == end && !lacks(text, start)) return;
+    for (qsizetype i = start; i < end;) {
+        const qsizetype stop = stretchEnd(text, i, end);
+        if (lacks(text, i)) {
+            const bool wholeLine = i == 0 && stop == text.size();
+            runs.append({int(i), int(stop - i), fittedFormat(text.sliced(i, stop - i), wholeLine)});
+        } else if (otherScript && namesNoFace_) {
+            runs.append({int(i), int(stop - i), ownFace_});
+        }
+        i = stop;
+    }
+}
+
+QTextCharFormat FallbackFit::fittedFormat(const QString& lacking, bool wholeLine) {
+    const QString key = (wholeLine ? QLatin1Char('1') : QLatin1Char('0')) + lacking;
+    auto format = fitted_.constFind(key);
+    if (format == fitted_.cend()) {
+        if (fitted_.size() >= MOST_FORMATS) fitted_.clear();
+        format = fitted_.insert(key, fallbackFormat(lacking, consoleFont_, wholeLine));
+    }
+    return *format;
+}
+
+// A character outside the console font's face; the halves of a surrogate pair are looked up
+// as the one character they make.
+bool FallbackFit::lacks(const QString& text, qsizetype at) const {
+    const QChar ch = text[at];
+    if (ch.isLowSurrogate() && at > 0 && text[at - 1].isHighSurrogate()) return lacks(text, at - 1);
+    if (ch.isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate())
+        return !face_.supportsCharacter(QChar::surrogateToUcs4(ch, text[at + 1]));
+    return !face_.supportsCharacter(ch);
+}
+
+// The end of the stretch from `from`, before `end`, where the face lacks every character or
+// none.
+qsizetype FallbackFit::stretchEnd(const QString& text, qsizetype from, qsizetype end) const {
+    const bool lacking = lacks(text, from);
+    qsizetype stop = from + 1;
+    while (stop < end && lacks(text, stop) == lacking)
+        ++stop;
+    return stop;
 }
 
 }  // namespace tallix

@@ -46,6 +46,10 @@ check_installed_tree() {
     fi
     grep -q '<launchable type="desktop-id">com.morvane.Tallix.desktop</launchable>' "$metainfo" ||
         fail "the metadata does not launch the menu entry"
+    grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" ||
+        fail "the metadata names no licence"
+    grep -Eq "<release version=\"$version\" date=\"[0-9]{4}-[0-9]{2}-[0-9]{2}\"/>" "$metainfo" ||
+        fail "the metadata names no release $version with its date"
 
     local size icon
     for size in 16 32; do
@@ -59,7 +63,7 @@ check_installed_tree() {
     grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/tallix.svg" 2>/dev/null ||
         fail "scalable icon missing"
 
-    local page warnings
+    local page warnings name whatis
     for page in tallix tallix-cli; do
         page="$prefix/share/man/man1/$page.1.gz"
         if [ ! -f "$page" ]; then
@@ -69,6 +73,10 @@ check_installed_tree() {
         warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
         [ -z "$warnings" ] || fail "$page: $warnings"
         zcat "$page" | grep -q "^\.TH .* \"Tallix $version\"" || fail "$page names no version"
+        # The NAME line is what whatis and apropos show, as mandb reads it.
+        name=$(zcat "$page" | sed -n '/^\.SH NAME/{n;s/\\-/-/;p;q}')
+        whatis=$(lexgrog "$page" | sed 's/^[^:]*: "//; s/"$//')
+        [ "$whatis" = "$name" ] || fail "$page: whatis reads \"$whatis\", not \"$name\""
     done
 
     local said

@@ -26,6 +26,10 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for library in libc6 libqt6widgets6 libedit2; do
     echo "$depends" | grep -q "$library" || fail "Depends lacks $library: $depends"
 done
+# The menus and error lines are Japanese: a fresh desktop needs a face with those glyphs, and one
+# that has any of these needs nothing more.
+echo "$depends" | grep -Eq '(^|, )fonts-ipafont-gothic \| fonts-japanese-gothic \| fonts-noto-cjk \| fonts-droid-fallback(,|$)' ||
+    fail "Depends names no Japanese font, IPA Gothic first: $depends"
 
 dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./|/|' >"$work/contents"
 for path in /usr/bin/tallix /usr/bin/tallix-cli /usr/share/tallix/index.htm \

@@ -9,7 +9,6 @@
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTextBlock>
 #include <QTimer>
 
 #include "app/console/calc_view.h"
@@ -56,8 +55,6 @@ class CalcViewTest : public QObject {
     void escapeAsksTheWindowToClose();
     void fontComesFromTheSettings();
     void chosenFontIsAppliedAndStoredWithoutEffects();
-    void everyLineHasTheSameHeight_data();
-    void everyLineHasTheSameHeight();
 
   private:
     test::TempSettings settings_;
@@ -319,33 +316,6 @@ void CalcViewTest::chosenFontIsAppliedAndStoredWithoutEffects() {
     QCOMPARE(stored->charSet, DEFAULT_CHARSET);
     QCOMPARE(view.font().pixelSize(), 17);
     QVERIFY(!view.font().underline());
-}
-
-void CalcViewTest::everyLineHasTheSameHeight_data() {
-    QTest::addColumn<int>("height");
-    QTest::newRow("default font") << 0;
-    QTest::newRow("small") << -9;
-    QTest::newRow("large") << -24;
-}
-
-// Error lines hold Japanese, which most console fonts lack.
-void CalcViewTest::everyLineHasTheSameHeight() {
-    QFETCH(int, height);
-    test::TempSettings settings;
-    if (height != 0) {
-        LogFont record = defaultLogFont();
-        record.height = height;
-        settings.get().setFont(encodeLogFont(record));
-    }
-    CalcView view(settings.get());
-    view.setPlainText(
-        "1/0\nERR3001: 0除算\n1+1\n2\nERR3101: 初期化されていない変数\n# カナ「。」\nカナ\n");
-    QList<qreal> heights;
-    for (QTextBlock block = view.document()->begin(); block.isValid(); block = block.next()) {
-        heights << view.document()->documentLayout()->blockBoundingRect(block).height();
-    }
-    heights.removeLast();  // the last line has the document's bottom margin below it
-    QCOMPARE(heights.count(heights.first()), heights.size());
 }
 
 QTEST_MAIN(CalcViewTest)
