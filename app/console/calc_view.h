@@ -85,6 +85,7 @@ class CalcView : public QPlainTextEdit {
     qsizetype pasteLines(QTextCursor& caret, PasteReader& reader);
     qsizetype insertUnevaluated(QTextCursor& caret, PasteReader& reader);
     void showPasteSoFar();
+    void dropQueuedLines(qsizetype queued);
     QTextBlock recalculateLines(QTextCursor& editor, MarksUndo& undo);
     void placeOutput(QTextCursor& editor, MarksUndo& undo, const QTextBlock& line,
                      const QString& output, bool oldResult);

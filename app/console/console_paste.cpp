@@ -133,14 +133,7 @@ qsizetype CalcView::pasteLines(QTextCursor& caret, PasteReader& reader) {
         }
     }
     // The program is ending: nothing more is shown, and no line may run on.
-    while (queued > 0) {
-        if (!worker_->waitFor(std::chrono::milliseconds(50))) {
-            stopEvaluation();
-            continue;
-        }
-        worker_->take();
-        --queued;
-    }
+    dropQueuedLines(queued);
     return 0;
 }
 
@@ -180,6 +173,19 @@ void CalcView::letEventsRun() {
 
 // Closes the paste's edit block, so that the window lays out and shows what
 // has been inserted so far, with the caret in view.
+// Lines still with the worker when a paste or a recalculation ends early (Esc, or the program
+// ending): each is stopped if it runs on, and its output is dropped.
+void CalcView::dropQueuedLines(qsizetype queued) {
+    while (queued > 0) {
+        if (!worker_->waitFor(std::chrono::milliseconds(50))) {
+            stopEvaluation();
+            continue;
+        }
+        worker_->take();
+        --queued;
+    }
+}
+
 void CalcView::showPasteSoFar() {
     pasteCaret_->endEditBlock();
     setTextCursor(*pasteCaret_);

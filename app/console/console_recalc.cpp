@@ -168,14 +168,7 @@ QTextBlock CalcView::recalculateLines(QTextCursor& editor, MarksUndo& undo) {
     if (stopping_ && !stoppedAt.isValid())
         stoppedAt = plan.empty() ? scout.nextLine() : plan.front().line;
     // Dropped by Esc, or to be stopped: the program is ending.
-    while (queued > 0) {
-        if (!worker_->waitFor(std::chrono::milliseconds(50))) {
-            stopEvaluation();
-            continue;
-        }
-        worker_->take();
-        --queued;
-    }
+    dropQueuedLines(queued);
     return stoppedAt;
 }
 

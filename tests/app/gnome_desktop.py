@@ -11,24 +11,12 @@ import os
 import dbus
 
 from desktop import TIMEOUT, check, wait_for
-from wayland_desktop import WaylandDesktop
+from wayland_desktop import BUS_CONFIG_OF_TYPE, WaylandDesktop
 
 SOCKET = "tallix-gnome"
 EXTENSION = "tallix-test@tallix.test"
 
-SYSTEM_BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>system</type>
-  <listen>unix:path=%s</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-"""
+SYSTEM_BUS_CONFIG = BUS_CONFIG_OF_TYPE.replace("{type}", "system")
 
 EXTENSION_SCRIPT = """function init() {
     return {

@@ -36,10 +36,11 @@ idle-time=0
 panel-position=none
 """
 
-BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+# A bus of the given type ("session" or "system") listening on the socket path filled in for %s.
+BUS_CONFIG_OF_TYPE = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
-  <type>session</type>
+  <type>{type}</type>
   <listen>unix:path=%s</listen>
   <auth>EXTERNAL</auth>
   <policy context="default">
@@ -49,6 +50,7 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
   </policy>
 </busconfig>
 """
+BUS_CONFIG = BUS_CONFIG_OF_TYPE.replace("{type}", "session")
 
 PORTAL_FILE = """[portal]
 DBusName=%s
