@@ -11,12 +11,10 @@ import os
 import dbus
 
 from desktop import TIMEOUT, check, wait_for
-from wayland_desktop import BUS_CONFIG_OF_TYPE, WaylandDesktop
+from wayland_desktop import WaylandDesktop
 
 SOCKET = "tallix-gnome"
 EXTENSION = "tallix-test@tallix.test"
-
-SYSTEM_BUS_CONFIG = BUS_CONFIG_OF_TYPE.replace("{type}", "system")
 
 EXTENSION_SCRIPT = """function init() {
     return {
@@ -61,13 +59,7 @@ class GnomeDesktop(WaylandDesktop):
             raise
 
     def start_system_bus(self):
-        config = os.path.join(self.home, "system-bus.conf")
-        socket = os.path.join(self.runtime, "system-bus")
-        with open(config, "w") as file:
-            file.write(SYSTEM_BUS_CONFIG % socket)
-        self.start(["dbus-daemon", "--nofork", "--config-file=" + config])
-        wait_for("the system bus", lambda: os.path.exists(socket))
-        self.env["DBUS_SYSTEM_BUS_ADDRESS"] = "unix:path=" + socket
+        self.start_private_bus("system", "system-bus", "DBUS_SYSTEM_BUS_ADDRESS")
 
     def start_shell(self):
         data = os.path.join(self.home, ".local", "share")

@@ -50,7 +50,6 @@ BUS_CONFIG_OF_TYPE = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bu
   </policy>
 </busconfig>
 """
-BUS_CONFIG = BUS_CONFIG_OF_TYPE.replace("{type}", "session")
 
 PORTAL_FILE = """[portal]
 DBusName=%s
@@ -97,13 +96,18 @@ class WaylandDesktop:
             raise
 
     def start_bus(self):
-        config = os.path.join(self.home, "bus.conf")
-        socket = os.path.join(self.runtime, "bus")
+        self.start_private_bus("session", "bus", "DBUS_SESSION_BUS_ADDRESS")
+
+    def start_private_bus(self, kind, name, variable):
+        """Starts a dbus-daemon of the given type ("session" or "system") on the socket `name` in
+        the desktop's runtime folder, and points `variable` of the desktop's environment at it."""
+        config = os.path.join(self.home, name + ".conf")
+        socket = os.path.join(self.runtime, name)
         with open(config, "w") as file:
-            file.write(BUS_CONFIG % socket)
+            file.write(BUS_CONFIG_OF_TYPE.replace("{type}", kind) % socket)
         self.start(["dbus-daemon", "--nofork", "--config-file=" + config])
-        self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + socket
-        wait_for("the session bus", lambda: os.path.exists(socket))
+        self.env[variable] = "unix:path=" + socket
+        wait_for("the %s bus" % kind, lambda: os.path.exists(socket))
         self.bus = wait_for("a connection to the bus", self.connect_bus)
 
     def connect_bus(self):
